@@ -44,10 +44,10 @@ public:
     void Timer_mes_Timer();
 
     // The exchange state, public as the window reads and writes it directly.
-    bool FlagRS232 = false;        // reply characters read and not yet shown
-    std::string requete;           // instruction of the latest operator exchange
-    std::string Car;               // characters read and not yet consumed
-    std::int64_t nbessai = 0;      // failed passes since the latest operator exchange; grows while idle
+    bool FlagRS232 = false;    // reply characters read and not yet shown
+    std::string requete;       // instruction of the latest operator exchange
+    std::string Car;           // characters read and not yet consumed
+    std::int64_t nbessai = 0;  // failed passes since the latest operator exchange; grows while idle
     std::int16_t etape_Rs232 = 0;  // reception step 0..4, kept across calls so a poll can resume
     std::int16_t no_reponse = 0;   // index into reponse of the reply being received: always 0
     std::int16_t Status = 0;       // 0 under way, 1 finished, 2 failed
@@ -60,7 +60,24 @@ public:
     OneShotTimer &Timer_mes;  // report throttle
 
 private:
-    // (implementation members are added by the engine's implementation)
+    // One run of envoicom. Nested runs each have their own, so a poll inside an exchange neither
+    // borrows the exchange's failure handling nor overwrites its problem text.
+    struct Call
+    {
+        bool poll = false;   // requet was "WWWW": no failure handling, and the early return applies
+        std::string msg_pb;  // problem text of the current reception pass
+    };
+    enum class MachineStop { Stopped, InsideText };
+
+    template <typename Step> auto componentStep(const Call &call, Step &&step) -> decltype(step());
+    void settlingWait();
+    bool setUpLineOrReport();
+    void flushInput(const Call &call);
+    void sendFrame(const Call &call, const std::string &text);
+    void postSendWait(int intervalMs);
+    void receive(Call &call);
+    MachineStop runReceptionMachine(Call &call);
+
     EventPump &m_events;
     Clock &m_clock;
     OperatorView &m_view;

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Control characters of the wire protocol.
+constexpr char kStx = '\x02';  // opens the text of a frame
+constexpr char kEtx = '\x03';  // closes it; the two checksum digits follow
+constexpr char kAck = '\x06';  // the device's acknowledgement, and ours of a good reply
+
+/// Exclusive-or of the 8-bit codes of a frame's text, starting from 0.
+std::uint8_t frameChecksum(std::string_view text);
+
+/// The two uppercase hexadecimal digits of a checksum, high nibble first ("0A", never "A" or "0a").
+std::string checksumDigits(std::uint8_t checksum);
+
+/// STX, the text as given, ETX and the two checksum digits.
+std::string buildFrame(std::string_view text);
+
+/// True when the received digits are exactly ours: case matters, so "0a" fails against 0x0A.
+bool replyDigitsMatch(std::uint8_t checksum, std::string_view high, char low);

@@ -1,0 +1,315 @@
+#include "gesrs.h"
+
+#include "comm_error.h"
+#include "failure_messages.h"
+#include "frame.h"
+#include "line_events.h"
+#include "line_setup.h"
+
+#include <algorithm>
+
+namespace {
+
+const std::string kPollMarker = "WWWW";
+
+constexpr int kCharacterTimeoutMs = 500;  // silence allowed between characters of a reply
+constexpr int kSlowAckTimeoutMs = 3000;   // after the ACK of a "V..." instruction
+constexpr int kReportThrottleMs = 1000;   // at most one protocol or line report a second
+constexpr std::int16_t kSettlingSeconds = 3;
+
+// The line carries 7 data bits: a byte above 127 would reach the device with its top bit dropped.
+bool fitsSevenBits(const std::string &text)
+{
+    return std::none_of(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 127; });
+}
+
+int postSendIntervalMs(const std::string &text, bool at9600)
+{
+    // "V" and "\" make the device work before it answers; others are answered at once.
+    if (text == "V")
+        return 1500;
+    if (text == "\\")
+        return 6000;
+    return at9600 ? 100 : 400;
+}
+
+}  // namespace
+
+GesRS::GesRS(const GesRSPlatform &platform, TraitRS &traitRS)
+    : MSComm1(platform.MSComm1)
+    , Time_Wait(platform.Time_Wait)
+    , Timer_car(platform.Timer_car)
+    , Timer_mes(platform.Timer_mes)
+    , m_events(platform.events)
+    , m_clock(platform.clock)
+    , m_view(platform.view)
+    , m_traitRS(traitRS)
+{
+    Time_Wait.setTickHandler([this] { Time_Wait_Timer(); });
+    Timer_car.setTickHandler([this] { Timer_car_Timer(); });
+    Timer_mes.setTickHandler([this] { Timer_mes_Timer(); });
+
+    Time_Wait.setEnabled(false);
+    Time_Wait.setInterval(0);
+    // Timer_car starts on with no interval: it never ticks, so the first operator exchange
+    // waits through the whole settling countdown, and polls before it keep receiving.
+    Timer_car.setInterval(0);
+    Timer_car.setEnabled(true);
+    // The throttle starts off, so that a fault is reported from the very first exchange.
+    Timer_mes.setEnabled(false);
+    Timer_mes.setInterval(0);
+}
+
+void GesRS::Time_Wait_Timer()
+{
+    Time_Wait.setEnabled(false);
+}
+
+void GesRS::Timer_car_Timer()
+{
+    Timer_car.setEnabled(false);
+}
+
+void GesRS::Timer_mes_Timer()
+{
+    Timer_mes.setEnabled(false);
+}
+
+void GesRS::reportProblem(const std::string &caption)
+{
+    Timer_mes.setEnabled(true);
+    Timer_mes.setInterval(kReportThrottleMs);
+    m_view.beep();
+    m_view.setProblemVisible(true);
+    m_view.setProblemCaption(caption);
+    Status = 2;
+}
+
+void GesRS::envoicom(const std::string &requet)
+{
+    // A copy: the caller's string may be shared state that a nested call changes while we wait.
+    const std::string text = requet;
+    Call call;
+    call.poll = text == kPollMarker;
+
+    if (!call.poll) {
+        if (!fitsSevenBits(text)) {
+            reportProblem(problemCaption("CARACTERE NON TRANSMISSIBLE"));
+            return;
+        }
+        settlingWait();
+        nbessai = 0;
+        requete = text;
+        if (!setUpLineOrReport())
+            return;
+        flushInput(call);
+        Status = 0;
+        Car.clear();
+        checksum = 0;
+        etape_Rs232 = 0;
+        sendFrame(call, text);
+        Timer_car.setInterval(kCharacterTimeoutMs);
+        Timer_car.setEnabled(true);
+        postSendWait(postSendIntervalMs(text, Select_Vitesse_9600));
+    }
+    receive(call);
+}
+
+template <typename Step>
+auto GesRS::componentStep(const Call &call, Step &&step) -> decltype(step())
+{
+    using Result = decltype(step());
+    // A poll has no failure handling of its own: the failure leaves envoicom for the caller.
+    if (call.poll)
+        return step();
+    for (;;) {
+        try {
+            return step();
+        } catch (const CommError &failure) {
+            const OperatorView::FailureChoice choice = m_view.showExchangeFailure(
+                exchangeFailureText(), exchangeFailureTitle(failure.number()));
+            // Cancel goes on with a neutral result (no count, no characters, nothing written),
+            // so characters already consumed are never fed to the reception again.
+            if (choice == OperatorView::FailureChoice::Cancel)
+                return Result();
+        }
+    }
+}
+
+void GesRS::settlingWait()
+{
+    // Lets a reception still in progress finish or go silent, but gives up after the clock's
+    // second has changed four times. An unset remembered second counts as 0.
+    std::int16_t countdown = kSettlingSeconds;
+    int rememberedSecond = 0;
+    while (Timer_car.enabled()) {
+        m_events.runPending();
+        const int second = m_clock.secondOfMinute();
+        if (second != rememberedSecond) {
+            if (countdown > 0)
+                --countdown;
+            else
+                Timer_car.setEnabled(false);
+            rememberedSecond = second;
+        }
+    }
+}
+
+bool GesRS::setUpLineOrReport()
+{
+    try {
+        if (!MSComm1.PortOpen())
+            setUpLine(MSComm1, voie_serie_Select, Select_Vitesse_9600);
+        return true;
+    } catch (const CommError &failure) {
+        m_view.showSetupFailure(setupFailureText(failure.number()));
+        m_events.runPending();
+        try {
+            releaseLine(MSComm1);
+        } catch (const CommError &) {
+            // The line could not even be closed; the next exchange's set-up will say why.
+        }
+        Timer_car.setEnabled(false);
+        return false;
+    }
+}
+
+void GesRS::flushInput(const Call &call)
+{
+    // Stale characters must not be taken for the answer to the frame about to go out.
+    if (componentStep(call, [this] { return MSComm1.InBufferCount(); }) > 0)
+        Car = componentStep(call, [this] { return MSComm1.Input(); });
+}
+
+void GesRS::sendFrame(const Call &call, const std::string &text)
+{
+    auto write = [&](char c) { componentStep(call, [&] { MSComm1.Output(std::string(1, c)); }); };
+    write(kStx);
+    for (const char c : text) {
+        write(c);
+        checksum ^= static_cast<std::uint8_t>(c);
+    }
+    write(kEtx);
+    const std::string digits = checksumDigits(checksum);
+    write(digits[0]);
+    write(digits[1]);
+}
+
+void GesRS::postSendWait(int intervalMs)
+{
+    Time_Wait.setInterval(intervalMs);
+    Time_Wait.setEnabled(true);
+    while (Time_Wait.enabled())
+        m_events.runPending();
+}
+
+void GesRS::receive(Call &call)
+{
+    for (;;) {
+        call.msg_pb.clear();
+        if (componentStep(call, [this] { return MSComm1.InBufferCount(); }) > 0) {
+            FlagRS232 = true;
+            Car = componentStep(call, [this] { return MSComm1.Input(); });
+            Timer_car.setEnabled(true);
+            Timer_car.setInterval(kCharacterTimeoutMs);
+            // A poll that meets the end of a piece inside the reply text returns at once and
+            // leaves the rest to the next poll. An operator exchange keeps receiving instead,
+            // so its reply is checked and shown whole, once.
+            if (runReceptionMachine(call) == MachineStop::InsideText && call.poll)
+                return;
+        } else {
+            call.msg_pb = lineEventText(
+                [&] { return componentStep(call, [this] { return MSComm1.CommEvent(); }); });
+        }
+
+        m_events.runPending();
+
+        bool silent = false;
+        if (!Timer_car.enabled()) {
+            silent = true;
+            ++nbessai;
+            if (call.poll)
+                Status = 1;
+            else
+                reportProblem(problemCaption("ABSENCE DE REPONSE"));
+        }
+        // A silent poll ends quietly, whatever the line's last event says.
+        if (!(silent && call.poll) && !call.msg_pb.empty()) {
+            ++nbessai;
+            if (!Timer_mes.enabled())
+                reportProblem(problemCaption(call.msg_pb));
+        }
+        if (Status != 0)
+            break;
+    }
+    Timer_car.setEnabled(false);
+}
+
+GesRS::MachineStop GesRS::runReceptionMachine(Call &call)
+{
+    // The first character of Car is looked at afresh on every turn: a failure box shown while
+    // the ACK is written runs events, and a nested call may then have changed Car. An empty Car
+    // (a read cancelled in the failure box) feeds nothing.
+    while (!Car.empty()) {
+        const char c = Car.front();
+        const bool more = Car.size() > 1;
+        switch (etape_Rs232) {
+        case 0:  // waiting for the device's ACK
+            if (c != kAck) {
+                call.msg_pb = "PAS D'ACK RECU";
+                return MachineStop::Stopped;
+            }
+            Timer_car.setInterval(requete.starts_with('V') ? kSlowAckTimeoutMs
+                                                           : kCharacterTimeoutMs);
+            etape_Rs232 = 1;
+            no_reponse = 0;
+            m_traitRS.reponse.at(no_reponse).clear();
+            break;
+        case 1:  // waiting for the STX that opens the reply
+            Timer_car.setInterval(kCharacterTimeoutMs);
+            if (c != kStx) {
+                call.msg_pb = "PAS DE RECEPTION STX";
+                Status = 2;
+                return MachineStop::Stopped;
+            }
+            checksum = 0;
+            m_traitRS.reponse.at(no_reponse).clear();
+            etape_Rs232 = 2;
+            break;
+        case 2:  // reply text up to ETX; STX and ACK are text here
+            Timer_car.setInterval(kCharacterTimeoutMs);
+            if (c == kEtx) {
+                etape_Rs232 = 3;
+                break;
+            }
+            checksum ^= static_cast<std::uint8_t>(c);
+            m_traitRS.reponse.at(no_reponse) += c;
+            if (!more)
+                return MachineStop::InsideText;
+            break;
+        case 3:  // high checksum digit, checked with the low one
+            Timer_car.setInterval(kCharacterTimeoutMs);
+            chk_haut = std::string(1, c);
+            etape_Rs232 = 4;
+            break;
+        case 4:  // low checksum digit; whatever follows in this piece is ignored
+            Timer_car.setInterval(kCharacterTimeoutMs);
+            etape_Rs232 = 0;
+            if (replyDigitsMatch(checksum, chk_haut, c)) {
+                componentStep(call, [this] { MSComm1.Output(std::string(1, kAck)); });
+                m_view.afficheRecept();
+                Status = 1;
+            } else {
+                call.msg_pb = "PB MAUVAIS CHECKSUM";
+            }
+            return MachineStop::Stopped;
+        default:
+            return MachineStop::Stopped;
+        }
+        if (!more)
+            return MachineStop::Stopped;
+        Car.erase(0, 1);
+    }
+    return MachineStop::Stopped;
+}
