@@ -1,268 +1,107 @@
 #include "device_session.h"
-#include "hex_bytes.h"
-#include "protocol_bytes.h"
+#include "line_bytes.h"
 
 #include <gtest/gtest.h>
-#include <memory>
 #include <sstream>
-#include <utility>
 
-using sim::DeviceSession;
-using sim::Fault;
-using sim::FaultPicker;
-using sim::Micros;
-using sim::SessionSettings;
 using namespace std::chrono_literals;
 
-namespace {
-
-struct Write
+// A session on virtual time, jumping from one wake-up to the next as the real loop sleeps.
+struct VirtualDevice
 {
-    Micros at;
-    std::string bytes;
-    bool operator==(const Write &) const = default;
-};
+    explicit VirtualDevice(sim::SessionSettings settings = {}, sim::Fault fault = sim::Fault::None)
+        : session(std::move(settings), {{fault}, fault == sim::Fault::None ? 0.0 : 1.0, 1}, log)
+    {}
 
-std::ostream &operator<<(std::ostream &out, const Write &write)
-{
-    return out << write.at.count() << "us " << sim::hexAndText(write.bytes);
-}
-
-// Drives a session on virtual time: jumps from one wake-up to the next, as the real loop sleeps.
-class SessionOnVirtualTime : public testing::Test
-{
-protected:
-    void start(SessionSettings settings, FaultPicker faults = FaultPicker({}, 0.0, 1))
+    // Runs up to `when`, then the bytes arrive; what is written piles up, stamped in whole ms.
+    // A session that keeps asking to be woken at a time already handled would spin the real loop.
+    void at(sim::Micros when, const std::string &notation = "")
     {
-        m_session = std::make_unique<DeviceSession>(std::move(settings), std::move(faults), m_log);
-    }
-
-    void receive(const std::string &bytes, Micros at)
-    {
-        advanceTo(at);
-        m_session->receive(bytes, at);
-    }
-
-    /// Everything written since the last call, up to and including `end`.
-    std::vector<Write> runUntil(Micros end)
-    {
-        advanceTo(end);
-        return std::exchange(m_writes, {});
-    }
-
-    bool journalHas(const std::string &text) const
-    {
-        return m_journal.str().find(text) != std::string::npos;
-    }
-
-    static SessionSettings unpaced()
-    {
-        SessionSettings settings;
-        settings.turnaround = 20ms;
-        return settings;
-    }
-
-    std::ostringstream m_journal;
-    sim::SimLog m_log{m_journal};
-    std::unique_ptr<DeviceSession> m_session;
-
-private:
-    void advanceTo(Micros end)
-    {
-        for (int turn = 0; turn < 10'000; ++turn) {
-            const auto wake = m_session->nextWake();
-            if (!wake || *wake > end) {
-                m_now = std::max(m_now, end);
-                return;
-            }
-            EXPECT_GE(*wake, m_now) << "a wake-up in the past would spin the real loop";
-            m_now = std::max(m_now, *wake);
-            const std::string out = m_session->advance(m_now);
-            if (!out.empty()) {
-                m_writes.push_back({m_now, out});
-            }
+        int turns = 0;
+        for (auto wake = session.nextWake(); wake && *wake <= when && ++turns < 10'000;
+             wake = session.nextWake()) {
+            const std::string out = session.advance(*wake);
+            written += out.empty() ? "" : std::to_string(*wake / 1ms) + "ms:" + out + " ";
         }
-        ADD_FAILURE() << "the session never stops asking to be woken";
+        EXPECT_LT(turns, 10'000) << "the session keeps asking to be woken";
+        session.receive(lineBytes(notation), when);
     }
 
-    Micros m_now{0};
-    std::vector<Write> m_writes;
+    bool logged(const std::string &text) { return journal.str().find(text) != std::string::npos; }
+
+    std::ostringstream journal;
+    sim::SimLog log{journal};
+    sim::DeviceSession session;
+    std::string written;
 };
 
-const std::string kAbcFrame = hexBytes("02 41 42 43 03 34 30");
-
-}  // namespace
-
-TEST_F(SessionOnVirtualTime, echoesAGoodFrameAfterTheTurnaroundAndLogsTheToolsAck)
+TEST(DeviceSession, echoesAfterTheTurnaroundAndLogsWhetherTheToolAcked)
 {
-    start(unpaced());
-    receive(kAbcFrame, 100ms);
-    EXPECT_TRUE(m_session->busy());
-    EXPECT_EQ(runUntil(1s), (std::vector<Write>{{120ms, hexBytes("06 02 41 42 43 03 34 30")}}));
-
-    receive(hexBytes("06"), 1050ms);
-    EXPECT_TRUE(journalHas("ACK reçu\n"));
-    EXPECT_FALSE(m_session->busy());
-    EXPECT_EQ(m_session->nextWake(), std::nullopt);
-    EXPECT_EQ(m_session->lastActivity(), 1050ms);
+    VirtualDevice device;
+    device.at(100ms, "[ABC]40");
+    device.at(1050ms, "^");
+    EXPECT_EQ(device.written, lineBytes("120ms:^[ABC]40 "));
+    EXPECT_TRUE(device.logged("ACK reçu\n"));
+    EXPECT_EQ(device.session.nextWake(), std::nullopt);
+    device.at(2s, "[ABC]40");
+    device.at(3019ms);
+    EXPECT_FALSE(device.logged("ACK non reçu"));
+    device.at(3020ms);
+    EXPECT_TRUE(device.logged("ACK non reçu dans les 1000 ms"));
 }
 
-TEST_F(SessionOnVirtualTime, pacesEachCharacterAtTheLineSpeedAfterTheFrameHasCrossedTheLine)
+TEST(DeviceSession, pacesEachCharacterOnceTheFrameHasCrossedTheLine)
 {
-    SessionSettings settings = unpaced();
+    sim::SessionSettings settings;
     settings.pacing = sim::Pacing::Simulated;
     settings.characterTime = sim::characterTime(1200);
-    start(settings);
-    receive(kAbcFrame, 0ms);
-
-    const std::vector<Write> writes = runUntil(1s);
-    ASSERT_EQ(writes.size(), 8u);
-    const Micros character = 8333us;
-    const Micros frameArrived = 7 * character;
-    for (std::size_t i = 0; i < writes.size(); ++i) {
-        EXPECT_EQ(writes[i].at, frameArrived + 20ms + character * static_cast<long>(i + 1));
-        EXPECT_EQ(writes[i].bytes.size(), 1u);
-    }
-    std::string all;
-    for (const Write &write : writes) {
-        all += write.bytes;
-    }
-    EXPECT_EQ(all, hexBytes("06 02 41 42 43 03 34 30"));
+    VirtualDevice device(settings);
+    device.at(0ms, "[ABC]40");
+    device.at(1s);
+    // 7 characters in at 8.333 ms each, the 20 ms turnaround, then one character at a time.
+    EXPECT_EQ(device.written,
+              lineBytes("86ms:^ 94ms:[ 103ms:A 111ms:B 119ms:C 128ms:] 136ms:4 144ms:0 "));
 }
 
-TEST_F(SessionOnVirtualTime, sendsPiecesWithGapsTheLastSizeRepeating)
+TEST(DeviceSession, answersFromTheTableElseWithTheFixedReplyInPiecesWithGaps)
 {
-    SessionSettings settings = unpaced();
+    sim::SessionSettings settings;
     settings.pieceSizes = {3, 2};
-    settings.gap = 50ms;
-    start(settings);
-    receive(kAbcFrame, 0ms);
-    EXPECT_EQ(runUntil(1s),
-              (std::vector<Write>{{20ms, hexBytes("06 02 41")},
-                                  {70ms, hexBytes("42 43")},
-                                  {120ms, hexBytes("03 34")},
-                                  {170ms, hexBytes("30")}}));
-}
-
-TEST_F(SessionOnVirtualTime, badChecksumIsLoggedAndLeftUnanswered)
-{
-    start(unpaced());
-    receive(hexBytes("02 41 42 43 03 34 31"), 0ms);
-    EXPECT_TRUE(runUntil(5s).empty());
-    EXPECT_TRUE(journalHas("checksum faux (reçu 41, attendu 40)"));
-    EXPECT_FALSE(m_session->busy());
-}
-
-TEST_F(SessionOnVirtualTime, missingAckIsLoggedOnceTheWaitIsOver)
-{
-    SessionSettings settings = unpaced();
-    settings.ackTimeout = 1s;
-    start(settings);
-    receive(kAbcFrame, 0ms);
-    runUntil(1019ms);
-    EXPECT_FALSE(journalHas("ACK non reçu"));
-    EXPECT_TRUE(m_session->busy());
-    runUntil(1020ms);
-    EXPECT_TRUE(journalHas("ACK non reçu dans les 1000 ms"));
-    EXPECT_FALSE(m_session->busy());
-
-    receive(hexBytes("06"), 1500ms);
-    EXPECT_TRUE(journalHas("ACK inattendu, ignoré"));
-}
-
-TEST_F(SessionOnVirtualTime, anAckForASpoiltAnswerIsFlagged)
-{
-    start(unpaced(), FaultPicker({Fault::BadChecksum}, 1.0, 1));
-    receive(kAbcFrame, 0ms);
-    EXPECT_EQ(runUntil(1s), (std::vector<Write>{{20ms, hexBytes("06 02 41 42 43 03 34 31")}}));
-    receive(hexBytes("06"), 1s);
-    EXPECT_TRUE(journalHas("ACK reçu alors que la réponse était fautive (bad-checksum)"));
-}
-
-TEST_F(SessionOnVirtualTime, tableRepliesThenFixedReplyThenEcho)
-{
-    SessionSettings settings = unpaced();
-    settings.table.add("V", "V12");
     settings.fixedReply = "ERR";
-    start(settings);
-    receive(hexBytes("02 56 03 35 36"), 0ms);
-    receive(hexBytes("06 02 41 42 43 03 34 30"), 100ms);
-    const std::vector<Write> writes = runUntil(1s);
-    ASSERT_EQ(writes.size(), 2u);
-    EXPECT_EQ(writes[0].bytes, "\x06" + sim::frameOf("V12"));
-    EXPECT_EQ(writes[1].bytes, "\x06" + sim::frameOf("ERR"));
-
-    SessionSettings echoing = unpaced();
-    echoing.table.add("V", "V12");
-    start(echoing);
-    receive(kAbcFrame, 2s);
-    EXPECT_EQ(runUntil(3s), (std::vector<Write>{{2020ms, "\x06" + kAbcFrame}}));
+    settings.table.add("V", "V12");
+    VirtualDevice device(settings);
+    device.at(0ms, "[ABC]40");
+    device.at(30ms, "[V]56");  // answered once the first answer is out
+    device.at(1s);
+    EXPECT_TRUE(device.logged("ACK non reçu avant la trame suivante"));
+    EXPECT_EQ(device.written,
+              lineBytes("20ms:^[E 70ms:RR 120ms:]4 170ms:5 190ms:^[V 240ms:12 290ms:]5 340ms:5 "));
 }
 
-TEST_F(SessionOnVirtualTime, aNewFrameEndsTheAckWaitAndIsAnsweredAfterTheFirstAnswer)
+TEST(DeviceSession, sendsStrayBytesOnlyWhileIdleAndAfterAnExchangeWhenAsked)
 {
-    SessionSettings settings = unpaced();
-    settings.pieceSizes = {4};
-    settings.gap = 100ms;
-    start(settings);
-    receive(kAbcFrame, 0ms);
-    receive(hexBytes("02 56 03 35 36"), 30ms);
-    EXPECT_TRUE(journalHas("ACK non reçu avant la trame suivante"));
-    EXPECT_EQ(runUntil(1s),
-              (std::vector<Write>{{20ms, hexBytes("06 02 41 42")},
-                                  {120ms, hexBytes("43 03 34 30")},
-                                  {140ms, hexBytes("06 02 56 03")},
-                                  {240ms, hexBytes("35 36")}}));
-}
-
-TEST_F(SessionOnVirtualTime, unsolicitedBytesComeOnlyWhileIdle)
-{
-    SessionSettings settings = unpaced();
+    sim::SessionSettings settings;
     settings.unsolicitedEvery = 500ms;
-    start(settings);
-    EXPECT_EQ(runUntil(1100ms), (std::vector<Write>{{500ms, "xyz"}, {1000ms, "xyz"}}));
-
-    receive(kAbcFrame, 1400ms);  // the tool never ACKs: busy until 2420 ms
-    EXPECT_EQ(runUntil(2600ms),
-              (std::vector<Write>{{1420ms, "\x06" + kAbcFrame}, {2500ms, "xyz"}}));
-    EXPECT_FALSE(m_session->busy());
+    VirtualDevice device(settings, sim::Fault::Unsolicited);
+    device.at(1400ms, "[ABC]40");  // the tool never ACKs: busy until 2420 ms
+    device.at(2600ms);
+    EXPECT_EQ(device.written,
+              "500ms:xyz 1000ms:xyz " + lineBytes("1420ms:^[ABC]40 2440ms:xyz 2500ms:xyz "));
 }
 
-TEST_F(SessionOnVirtualTime, unsolicitedFaultSendsStrayBytesOnceTheExchangeIsOver)
+TEST(DeviceSession, journalsBytesBothWaysAndWhatIsWrongWithThem)
 {
-    start(unpaced(), FaultPicker({Fault::Unsolicited}, 1.0, 1));
-    receive(kAbcFrame, 0ms);
-    EXPECT_EQ(runUntil(100ms), (std::vector<Write>{{20ms, "\x06" + kAbcFrame}}));
-    receive(hexBytes("06"), 100ms);
-    EXPECT_EQ(runUntil(5s), (std::vector<Write>{{120ms, "xyz"}}));
-}
-
-TEST_F(SessionOnVirtualTime, anUnfinishedFrameIsAbandonedSoTheNextOneIsRead)
-{
-    SessionSettings settings = unpaced();
-    settings.frameTimeout = 2s;
-    start(settings);
-    receive(hexBytes("02 41 42"), 0ms);
-    EXPECT_TRUE(m_session->busy());
-    runUntil(2s);
-    EXPECT_TRUE(journalHas("trame incomplète abandonnée : 02 41 42"));
-    receive(hexBytes("02 56 03 35 36"), 3s);
-    EXPECT_EQ(runUntil(4s), (std::vector<Write>{{3020ms, hexBytes("06 02 56 03 35 36")}}));
-}
-
-TEST_F(SessionOnVirtualTime, journalShowsBytesBothWaysInHexAndText)
-{
-    start(unpaced());
-    receive("zz" + kAbcFrame, 0ms);
-    runUntil(1s);
-    EXPECT_TRUE(journalHas("] IN  7A 7A  |zz|\n"));
-    EXPECT_TRUE(journalHas("octets hors trame ignorés"));
-    EXPECT_TRUE(journalHas("] IN  02 41 42 43 03 34 30  |.ABC.40|\n"));
-    EXPECT_TRUE(journalHas("[      20.0] OUT 06 02 41 42 43 03 34 30  |..ABC.40|\n"));
-    EXPECT_FALSE(journalHas("8e bit"));
-
-    // A tool that lets an 8-bit character out must be caught: the line would change it silently.
-    receive(hexBytes("02 72 E9 67 6C E9 03 37 39"), 2s);
-    EXPECT_TRUE(journalHas("2 octet(s) avec le 8e bit : perdu sur une ligne 7 bits"));
-    EXPECT_TRUE(journalHas("trame reçue \"rigli\" : checksum correct"));
+    VirtualDevice device({}, sim::Fault::BadChecksum);
+    device.at(0ms, "[AB");  // abandoned after 2 s, so the next frame is read
+    device.at(3s, "zz[ABC]41");
+    device.at(4s, "[ABC]40");
+    device.at(5s, "^");
+    EXPECT_EQ(device.written, lineBytes("4020ms:^[ABC]41 "));
+    for (const char *line : {"trame incomplète abandonnée : 02 41 42",
+                             "] IN  7A 7A  |zz|\n",
+                             "checksum faux (reçu 41, attendu 40), pas de réponse",
+                             "[    4020.0] OUT 06 02 41 42 43 03 34 31  |..ABC.41|\n",
+                             "ACK reçu alors que la réponse était fautive (bad-checksum)"}) {
+        EXPECT_TRUE(device.logged(line)) << line << "\n" << device.journal.str();
+    }
 }
