@@ -1,140 +1,83 @@
-// Whole exchanges and polls against the scripted device: the reply path and its faults.
+// Whole exchanges and polls against the scripted device: the reply path, its faults, nesting.
 #include "engine_rig.h"
-#include "latin1.h"
+#include "operator_text.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const std::string kAckByte = "\x06";
-
-std::string problem(const std::string &text)
+TEST(OperatorExchange, givesTheSameOutcomeWhereverTheReplyIsCut)
 {
-    return latin1("Problème RS232: ") + text;
+    // ACK STX "OK" ETX "04", whole, then cut after the ACK, the STX, inside the text, after the
+    // ETX, after the first digit, and everywhere.
+    const std::vector<std::vector<std::size_t>> splits{
+        {}, {1}, {2}, {3}, {5}, {6}, {1, 2, 3, 4, 5, 6}};
+    const std::string reply = FakeDevice::goodReply("OK");
+    for (std::vector<std::size_t> ends : splits) {
+        SCOPED_TRACE(::testing::PrintToString(ends));
+        ends.push_back(reply.size());
+        // The first piece waits when the 1500 ms wait of "V" ends, the others come 200 ms apart.
+        FakeDevice::Answer pieces;
+        for (std::size_t i = 0, from = 0; i < ends.size(); from = ends[i++])
+            pieces.push_back(
+                {1400 + 200 * static_cast<int>(i), reply.substr(from, ends[i] - from)});
+        EngineRig rig;
+        rig.device.answerNext(pieces);
+
+        rig.gesrs.envoicom("V");
+
+        EXPECT_EQ(rig.port.calls(PortCall::Input), static_cast<int>(ends.size()));
+        EXPECT_EQ(rig.port.written(), buildFrame("V") + kAck);
+        EXPECT_EQ(rig.view.shown, Texts{"OK"});
+        EXPECT_EQ(rig.gesrs.Status, 1);
+        EXPECT_EQ(rig.gesrs.etape_Rs232, 0);
+    }
 }
 
-class ReplySplits : public ::testing::TestWithParam<std::vector<std::size_t>>
-{};
-
-TEST_P(ReplySplits, giveTheSameOutcomeWhereverTheReplyIsCut)
+TEST(OperatorExchange, showsItsOwnReplyOnceAndWholeWhenItOutlastsThePostSendWait)
 {
     EngineRig rig;
-    rig.skipStartUp();
-    // The instruction "V" and its reply "OK"; the first piece waits when the 1500 ms wait ends,
-    // each further one comes 200 ms after the one before.
-    rig.device.answerNext(FakeDevice::inPieces(FakeDevice::goodReply("OK"), GetParam(), 1400, 200));
-
-    rig.gesrs.envoicom("V");
-
-    EXPECT_EQ(rig.port.calls(PortCall::Input), static_cast<int>(GetParam().size()) + 1);
-    EXPECT_EQ(rig.port.written(),
-              std::string("\x02V\x03"
-                          "56") +
-                  kAckByte);
-    for (const FakeSerialPort::Write &write : rig.port.outputs())
-        EXPECT_EQ(write.text.size(), 1u);
-    EXPECT_EQ(rig.view.shown, std::vector<std::string>{"OK"});
-    EXPECT_EQ(rig.view.RxWin[0], "OK");
-    EXPECT_EQ(rig.gesrs.Status, 1);
-    EXPECT_FALSE(rig.gesrs.FlagRS232);
-    EXPECT_EQ(rig.gesrs.etape_Rs232, 0);
-    EXPECT_FALSE(rig.Timer_car.enabled());
-    EXPECT_TRUE(rig.view.captions.empty());
-}
-
-// Reply bytes: 06 02 4F 4B 03 30 34.
-INSTANTIATE_TEST_SUITE_P(Cuts,
-                         ReplySplits,
-                         ::testing::Values(std::vector<std::size_t>{},
-                                           std::vector<std::size_t>{1},  // after the ACK
-                                           std::vector<std::size_t>{2},  // after STX
-                                           std::vector<std::size_t>{3},  // inside the text
-                                           std::vector<std::size_t>{5},  // after ETX
-                                           std::vector<std::size_t>{6},  // after the first digit
-                                           std::vector<std::size_t>{1, 2, 3, 4, 5, 6}));
-
-TEST(OperatorExchange, showsAReplyStillArrivingAfterThePostSendWaitOnceAndWhole)
-{
-    EngineRig rig;
-    rig.skipStartUp();
-    rig.device.answerNext(
-        {{100, "\x06\x02HEL"}, {700, "LO"}, {1100, "!\x03" + FakeDevice::digitsFor("HELLO!")}});
+    rig.port.deliver(FakeDevice::goodReply("STALE"));  // left over: flushed before sending
+    // "A12" waits 400 ms; its reply goes on arriving long after, and more bytes follow it.
+    const std::string end = "!\x03" + FakeDevice::digitsFor("HELLO!") + "\x06\x02XX";
+    rig.device.answerNext({{100, "\x06\x02HEL"}, {700, "LO"}, {1100, end}});
 
     rig.gesrs.envoicom("A12");
 
-    EXPECT_EQ(rig.view.shown, std::vector<std::string>{"HELLO!"});
+    EXPECT_EQ(rig.view.shown, Texts{"HELLO!"});
     EXPECT_EQ(rig.device.acksReceived(), 1);
     EXPECT_EQ(rig.gesrs.Status, 1);
-    EXPECT_FALSE(rig.gesrs.FlagRS232);
 }
 
-TEST(OperatorExchange, ignoresStaleCharactersAndWhateverFollowsTheReply)
+TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
 {
-    EngineRig rig;
-    rig.skipStartUp();
-    rig.port.deliver("\x06\x02STALE\x03" + FakeDevice::digitsFor("STALE"));
-    rig.device.answerNext(FakeDevice::whole(FakeDevice::goodReply("OK") + "\x06\x02XX", 50));
+    auto z0 = [](const char *digits) { return FakeDevice::replyFrame("Z0", digits); };  // 0x6A
+    const std::pair<std::string, FakeDevice::Answer> cases[] = {
+        {"PB MAUVAIS CHECKSUM", {{50, "\x06" + z0("A6")}}},
+        {"PB MAUVAIS CHECKSUM", {{50, "\x06" + z0("6a")}}},
+        {"PAS D'ACK RECU", {{50, z0("6A")}}},
+        {"PAS DE RECEPTION STX", {{50, "\x06X" + z0("6A")}}},
+        {"PAS DE RECEPTION STX", {{50, "\x06"}, {600, "X"}}},
+        {"ABSENCE DE REPONSE", {}},
+        {"ABSENCE DE REPONSE", {{50, "\x06\x02Z"}}}};
+    for (const auto &[text, answer] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(answer.empty() ? "" : answer.back().bytes));
+        EngineRig rig;
+        rig.device.answerNext(answer);
 
-    rig.gesrs.envoicom("A");
+        rig.gesrs.envoicom("A");
 
-    EXPECT_EQ(rig.view.shown, std::vector<std::string>{"OK"});
-    EXPECT_EQ(rig.gesrs.Status, 1);
+        EXPECT_EQ(rig.view.captions, Texts{problem(text)});
+        EXPECT_TRUE(rig.view.shown.empty());
+        EXPECT_EQ(rig.device.acksReceived(), 0);
+        EXPECT_EQ(rig.gesrs.Status, 2);
+        EXPECT_FALSE(rig.Timer_car.enabled());
+    }
 }
-
-struct FaultCase
-{
-    const char *name;
-    FakeDevice::Answer answer;
-    std::string problemText;
-};
-
-class ProtocolFaults : public ::testing::TestWithParam<FaultCase>
-{};
-
-TEST_P(ProtocolFaults, endTheExchangeWithAReportAndNoAck)
-{
-    EngineRig rig;
-    rig.skipStartUp();
-    rig.device.answerNext(GetParam().answer);
-
-    rig.gesrs.envoicom("A");
-
-    EXPECT_EQ(rig.view.captions, std::vector<std::string>{problem(GetParam().problemText)});
-    EXPECT_EQ(rig.view.problemCaption, problem(GetParam().problemText));
-    EXPECT_TRUE(rig.view.problemVisible);
-    EXPECT_EQ(rig.view.beeps, 1);
-    EXPECT_TRUE(rig.view.shown.empty());
-    EXPECT_EQ(rig.device.acksReceived(), 0);
-    EXPECT_EQ(rig.gesrs.Status, 2);
-    EXPECT_FALSE(rig.Timer_car.enabled());
-    EXPECT_TRUE(rig.Timer_mes.enabled());
-}
-
-// "Z0" has the checksum 0x6A: its digits carry a letter.
-INSTANTIATE_TEST_SUITE_P(
-    Faults,
-    ProtocolFaults,
-    ::testing::Values(
-        FaultCase{"badDigits",
-                  FakeDevice::whole("\x06" + FakeDevice::replyFrame("Z0", "6B"), 50),
-                  "PB MAUVAIS CHECKSUM"},
-        FaultCase{"lowercaseDigits",
-                  FakeDevice::whole("\x06" + FakeDevice::replyFrame("Z0", "6a"), 50),
-                  "PB MAUVAIS CHECKSUM"},
-        FaultCase{
-            "noAck", FakeDevice::whole(FakeDevice::replyFrame("Z0", "6A"), 50), "PAS D'ACK RECU"},
-        FaultCase{"noStx",
-                  FakeDevice::whole("\x06X" + FakeDevice::replyFrame("Z0", "6A"), 50),
-                  "PAS DE RECEPTION STX"},
-        FaultCase{"noStxInALaterPiece", {{50, "\x06"}, {600, "X"}}, "PAS DE RECEPTION STX"},
-        FaultCase{"silence", {}, "ABSENCE DE REPONSE"},
-        FaultCase{"cutOffInsideTheText", {{50, "\x06\x02Z"}}, "ABSENCE DE REPONSE"}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Poll, returnsInsideTheReplyTextAndTheNextPollCompletesIt)
 {
     EngineRig rig;
-    rig.skipStartUp();
     rig.gesrs.Status = 1;  // as a finished exchange leaves it
     rig.port.deliver("\x06\x02HE");
 
@@ -142,40 +85,66 @@ TEST(Poll, returnsInsideTheReplyTextAndTheNextPollCompletesIt)
 
     EXPECT_EQ(rig.events.calls(), 0) << "the early return skips the end of the pass";
     EXPECT_EQ(rig.gesrs.etape_Rs232, 2);
-    EXPECT_TRUE(rig.gesrs.FlagRS232);
-    EXPECT_EQ(rig.traitRS.reponse[0], "HE");
     EXPECT_TRUE(rig.Timer_car.enabled());
     EXPECT_TRUE(rig.view.shown.empty());
 
     rig.port.deliver("LLO\x03" + FakeDevice::digitsFor("HELLO"));
     rig.poll();
 
-    EXPECT_EQ(rig.view.shown, std::vector<std::string>{"HELLO"});
-    EXPECT_EQ(rig.port.written(), kAckByte);
-    EXPECT_EQ(rig.gesrs.etape_Rs232, 0);
-    EXPECT_EQ(rig.gesrs.Status, 1);
+    EXPECT_EQ(rig.view.shown, Texts{"HELLO"});
+    EXPECT_EQ(rig.port.written(), std::string(1, kAck));
     EXPECT_FALSE(rig.Timer_car.enabled());
 }
 
-class SilentPoll : public ::testing::TestWithParam<int>
-{};
-
-TEST_P(SilentPoll, makesOnePassAndEndsQuietlyWhateverTheLastLineEvent)
+TEST(Poll, inSilenceMakesOnePassAndEndsQuietlyWhateverTheLastLineEvent)
 {
     EngineRig rig;
-    rig.skipStartUp();
-    rig.port.setCommEvent(GetParam());
-    const std::int64_t attempts = rig.gesrs.nbessai;
+    rig.port.setCommEvent(1009);
 
     rig.poll();
 
     EXPECT_EQ(rig.events.calls(), 1);
     EXPECT_EQ(rig.gesrs.Status, 1);
-    EXPECT_EQ(rig.gesrs.nbessai, attempts + 1);
-    EXPECT_EQ(rig.view.beeps, 0);
+    EXPECT_EQ(rig.gesrs.nbessai, 1);
     EXPECT_TRUE(rig.view.captions.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Events, SilentPoll, ::testing::Values(0, 1009));
+TEST(Nesting, aPollInsideThePostSendWaitLeavesTheExchangeItsReply)
+{
+    EngineRig rig;
+    rig.answer(FakeDevice::goodReply("OK"), 1200);
+    // Inside the 1500 ms wait of "V", once the watchdog started at sending has run out.
+    rig.timeline.at(1000, [&] { rig.poll(); });
+
+    rig.gesrs.envoicom("V");
+
+    EXPECT_EQ(rig.view.shown, Texts{"OK"});
+    EXPECT_EQ(rig.device.acksReceived(), 1);
+    EXPECT_TRUE(rig.view.captions.empty());
+}
+
+TEST(Nesting, anExchangeInsideTheFirstLongPollEndsItQuietly)
+{
+    EngineRig rig(true);  // Timer_car stuck on: the first poll runs until an exchange
+    rig.answer(FakeDevice::goodReply("OK"));
+    rig.timeline.at(300, [&] { rig.gesrs.envoicom("A"); });
+
+    rig.poll();
+
+    EXPECT_EQ(rig.device.instructions(), Texts{"A"});
+    EXPECT_EQ(rig.view.shown, Texts{"OK"});
+    EXPECT_EQ(rig.gesrs.Status, 1);
+    EXPECT_TRUE(rig.view.captions.empty());
+}
+
+TEST(Nesting, aSetUpFailureInsideAnExchangeInsideAPollIsHandledByTheExchange)
+{
+    EngineRig rig(true);
+    rig.port.failNext(PortCall::SetPortOpen, 8013);
+    rig.timeline.at(300, [&] { rig.gesrs.envoicom("A"); });
+
+    EXPECT_NO_THROW(rig.poll());
+    EXPECT_EQ(rig.view.setupBoxes.size(), 1u);
+}
 
 }  // namespace

@@ -10,8 +10,9 @@
 #include "traitrs.h"
 #include "virtual_timeline.h"
 
+using Texts = std::vector<std::string>;
+
 /// Everything a GesRS needs, on one virtual timeline, with a scripted device on the port.
-/// It starts as the program does: COM1 at 1200 baud, line closed, Timer_car stuck on.
 struct EngineRig
 {
     VirtualTimeline timeline;
@@ -26,11 +27,19 @@ struct EngineRig
     FakeOperatorView view{traitRS};
     GesRS gesrs{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, view}, traitRS};
 
-    EngineRig();
-
-    /// The state after a finished exchange: line open, Timer_car off, so nothing settles.
-    void skipStartUp();
+    /// Fresh, as the program starts: COM1 at 1200 baud, line closed, Timer_car stuck on.
+    /// Otherwise as a finished exchange leaves it: line open, Timer_car off, nothing to settle.
+    explicit EngineRig(bool fresh = false)
+    {
+        gesrs.voie_serie_Select = 1;
+        if (!fresh) {
+            port.setPortOpen(true);
+            Timer_car.setEnabled(false);
+        }
+    }
+    void answer(const std::string &bytes, std::int64_t afterMs = 50)
+    {
+        device.answerNext(FakeDevice::whole(bytes, afterMs));
+    }
     void poll() { gesrs.envoicom("WWWW"); }
-    /// Virtual time of the latest character the engine wrote.
-    std::int64_t lastWriteTime() const;
 };

@@ -3,8 +3,6 @@
 #include "clock.h"
 #include "virtual_timeline.h"
 
-#include <cstdint>
-
 /// The wall clock on the virtual timeline; the offset puts virtual time 0 anywhere in a minute.
 class FakeClock : public Clock
 {
@@ -13,13 +11,10 @@ public:
         : m_timeline(timeline)
     {}
 
-    int secondOfMinute() const override
-    {
-        return static_cast<int>((m_timeline.now() + m_offsetMs) / 1000 % 60);
-    }
-    void setOffset(std::int64_t ms) { m_offsetMs = ms; }
+    int secondOfMinute() const override { return (m_timeline.now() + offsetMs) / 1000 % 60; }
+
+    std::int64_t offsetMs = 0;
 
 private:
     const VirtualTimeline &m_timeline;
-    std::int64_t m_offsetMs = 0;
 };

@@ -1,35 +1,21 @@
 #pragma once
 
+#include "comm_error.h"
 #include "serial_component.h"
 #include "virtual_timeline.h"
 
-#include <cstdint>
+#include <array>
 #include <functional>
-#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
-/// The component calls a test can make fail.
-enum class PortCall {
-    SetInBufferSize,
-    SetCommPort,
-    SetSettings,
-    SetRThreshold,
-    SetSThreshold,
-    SetInputLen,
-    SetDTREnable,
-    SetRTSEnable,
-    SetPortOpen,
-    InBufferCount,
-    Input,
-    Output,
-    CommEvent,
-};
+/// The component calls a test can count and make fail.
+enum class PortCall { SetSettings, SetPortOpen, InBufferCount, Input, Output, CommEvent };
 
-/// SerialComponent for tests. It records what the engine does to it (property writes in order,
-/// each Output with its virtual time), holds a receive buffer the device side fills, and fails
-/// on request. A closed port answers 0 to InBufferCount and CommEvent and fails Input and
-/// Output with 8018, as the real one does.
+/// SerialComponent for tests. It records property writes in order and each Output with its
+/// virtual time, holds a receive buffer the device side fills, and fails on request. A closed
+/// port answers 0 to InBufferCount and CommEvent and fails Input and Output with 8018.
 class FakeSerialPort : public SerialComponent
 {
 public:
@@ -43,55 +29,98 @@ public:
         : m_timeline(timeline)
     {}
 
-    void setInBufferSize(int size) override;
-    void setCommPort(std::int16_t port) override;
-    void setSettings(const std::string &settings) override;
-    void setRThreshold(int count) override;
-    void setSThreshold(int count) override;
-    void setInputLen(int count) override;
-    void setDTREnable(bool on) override;
-    void setRTSEnable(bool on) override;
+    void setInBufferSize(int size) override { record("InBufferSize", std::to_string(size)); }
+    void setCommPort(std::int16_t port) override { record("CommPort", std::to_string(port)); }
+    void setSettings(const std::string &settings) override
+    {
+        enter(PortCall::SetSettings);
+        record("Settings", settings);
+    }
+    void setRThreshold(int count) override { record("RThreshold", std::to_string(count)); }
+    void setSThreshold(int count) override { record("SThreshold", std::to_string(count)); }
+    void setInputLen(int count) override { record("InputLen", std::to_string(count)); }
+    void setDTREnable(bool on) override { record("DTREnable", on ? "True" : "False"); }
+    void setRTSEnable(bool on) override { record("RTSEnable", on ? "True" : "False"); }
     bool PortOpen() const override { return m_open; }
-    void setPortOpen(bool open) override;
-    int InBufferCount() override;
-    std::string Input() override;
-    void Output(const std::string &text) override;
-    int CommEvent() override;
+    void setPortOpen(bool open) override
+    {
+        enter(PortCall::SetPortOpen);
+        record("PortOpen", open ? "True" : "False");
+        m_open = open;
+        if (!open)
+            m_rx.clear();
+    }
+    int InBufferCount() override
+    {
+        enter(PortCall::InBufferCount);
+        return m_open ? static_cast<int>(m_rx.size()) : 0;
+    }
+    std::string Input() override
+    {
+        enter(PortCall::Input, true);
+        return std::exchange(m_rx, {});
+    }
+    void Output(const std::string &text) override
+    {
+        enter(PortCall::Output, true);
+        m_outputs.push_back({m_timeline.now(), text});
+        m_written += text;
+        if (onOutput)
+            onOutput(text);
+    }
+    int CommEvent() override
+    {
+        enter(PortCall::CommEvent);
+        return m_open ? m_commEvent : 0;
+    }
 
-    // The device side.
-    /// Received characters join the buffer now; a closed port drops them, as a real line would.
-    void deliver(const std::string &bytes);
-    void deliverAt(std::int64_t ms, const std::string &bytes);
+    // The device side. Characters reaching a closed port are lost, as on a real line.
+    void deliver(const std::string &bytes) { m_rx += m_open ? bytes : ""; }
     void setCommEvent(int code) { m_commEvent = code; }
-    /// Called with each Output, after it is recorded.
-    void setOutputListener(std::function<void(const std::string &)> listener);
+    std::function<void(const std::string &)> onOutput;  // called with each Output
 
-    // Failure injection: the next `times` calls of `call` throw CommError(number), before any
-    // effect. Failures of different calls may be pending together.
-    void failNext(PortCall call, std::int32_t number, int times = 1);
+    /// The next `times` calls of `call` throw CommError(number), before any effect.
+    void failNext(PortCall call, std::int32_t number, int times = 1)
+    {
+        m_failures[static_cast<int>(call)] = {number, times};
+    }
 
-    // What happened.
     /// "Property=Value" for every property write that took effect, in order ("PortOpen=True").
     const std::vector<std::string> &propertyWrites() const { return m_propertyWrites; }
     const std::vector<Write> &outputs() const { return m_outputs; }
-    /// Everything written, in order.
-    std::string written() const;
-    int calls(PortCall call) const;
-    std::int64_t lastCallTime(PortCall call) const;
-    const std::string &waiting() const { return m_rx; }
+    const std::string &written() const { return m_written; }  // everything, in order
+    /// Virtual times of the calls made, in order.
+    const std::vector<std::int64_t> &callTimes(PortCall call) const
+    {
+        return m_callTimes[static_cast<int>(call)];
+    }
+    int calls(PortCall call) const { return static_cast<int>(callTimes(call).size()); }
 
 private:
-    void enter(PortCall call);
-    void recordWrite(const std::string &property, const std::string &value);
+    void enter(PortCall call, bool needsOpen = false)
+    {
+        const auto index = static_cast<int>(call);
+        m_callTimes[index].push_back(m_timeline.now());
+        if (auto &[number, times] = m_failures[index]; times > 0) {
+            --times;
+            throw CommError(number, "injected failure");
+        }
+        if (needsOpen && !m_open)
+            throw CommError(comm_errors::kPortClosed, "closed port");
+    }
+    void record(const std::string &property, const std::string &value)
+    {
+        m_propertyWrites.push_back(property + "=" + value);
+    }
 
+    static constexpr int kCalls = static_cast<int>(PortCall::CommEvent) + 1;
     VirtualTimeline &m_timeline;
     bool m_open = false;
     int m_commEvent = 0;
     std::string m_rx;
-    std::function<void(const std::string &)> m_outputListener;
-    std::map<PortCall, std::pair<std::int32_t, int>> m_failures;
-    std::map<PortCall, int> m_calls;
-    std::map<PortCall, std::int64_t> m_lastCallTime;
+    std::string m_written;
+    std::array<std::pair<std::int32_t, int>, kCalls> m_failures{};
+    std::array<std::vector<std::int64_t>, kCalls> m_callTimes;
     std::vector<std::string> m_propertyWrites;
     std::vector<Write> m_outputs;
 };

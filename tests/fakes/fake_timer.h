@@ -3,8 +3,6 @@
 #include "one_shot_timer.h"
 #include "virtual_timeline.h"
 
-#include <vector>
-
 /// OneShotTimer on a virtual timeline, with the Qt timer's contract.
 class FakeTimer : public OneShotTimer
 {
@@ -12,21 +10,43 @@ public:
     explicit FakeTimer(VirtualTimeline &timeline)
         : m_timeline(timeline)
     {}
-    ~FakeTimer() override;
+    ~FakeTimer() override { m_timeline.cancel(m_pending); }
 
     bool enabled() const override { return m_enabled; }
-    void setEnabled(bool on) override;
+    void setEnabled(bool on) override
+    {
+        if (on != m_enabled) {
+            m_enabled = on;
+            restart();
+        }
+    }
     int interval() const override { return m_interval; }
-    void setInterval(int ms) override;
+    void setInterval(int ms) override
+    {
+        m_interval = ms;
+        if (m_enabled)
+            restart();
+    }
     void setTickHandler(std::function<void()> handler) override { m_handler = std::move(handler); }
-
-    /// Every Interval given, in order, so tests can check which waits were armed.
-    const std::vector<int> &intervalsSet() const { return m_intervalsSet; }
     int ticks() const { return m_ticks; }
 
 private:
-    void restartCountdown();
-    void tick();
+    // Interval 0 is "stuck on": enabled, and no tick ever comes.
+    void restart()
+    {
+        m_timeline.cancel(m_pending);
+        m_pending =
+            m_enabled && m_interval > 0 ? m_timeline.after(m_interval, [this] { tick(); }) : 0;
+    }
+    void tick()
+    {
+        m_pending = 0;
+        ++m_ticks;
+        if (m_handler)
+            m_handler();
+        if (m_enabled && m_pending == 0)  // left on and not restarted by the handler
+            restart();
+    }
 
     VirtualTimeline &m_timeline;
     bool m_enabled = false;
@@ -34,5 +54,4 @@ private:
     int m_ticks = 0;
     VirtualTimeline::ActionId m_pending = 0;
     std::function<void()> m_handler;
-    std::vector<int> m_intervalsSet;
 };

@@ -1,13 +1,14 @@
-// Widget tests run offscreen, in French, with the program's name.
 #include <QApplication>
 #include <gtest/gtest.h>
 
+// Offscreen unless told otherwise: test discovery runs without the tests' environment. The
+// program's name is the title of the set-up failure box.
 int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("comrs232"));
+    QCoreApplication::setApplicationName("comrs232");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -4,24 +4,28 @@
 #include "fake_clock.h"
 #include "fake_device.h"
 #include "fake_event_pump.h"
-#include "fake_serial_port.h"
 #include "fake_timer.h"
 #include "gesrs.h"
 #include "traitrs.h"
-#include "virtual_timeline.h"
 
-#include <QString>
-#include <cstdint>
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTest>
+#include <ostream>
 
-/// The window with the real engine under it, on one virtual timeline with a scripted device.
-/// Operator keys are scheduled on the timeline, so they land inside the engine's waits.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+/// The window with the real engine under it and a scripted device, all on one virtual timeline.
+/// Keys are scheduled on the timeline too, so that they land inside the engine's waits.
 struct WindowRig
 {
     VirtualTimeline timeline;
-    FakeTimer Time_Wait{timeline};
-    FakeTimer Timer_car{timeline};
-    FakeTimer Timer_mes{timeline};
-    FakeTimer pollTimer{timeline};
+    FakeTimer Time_Wait{timeline}, Timer_car{timeline}, Timer_mes{timeline}, pollTimer{timeline};
     FakeEventPump events{timeline};
     FakeClock clock{timeline};
     FakeSerialPort port{timeline};
@@ -33,12 +37,22 @@ struct WindowRig
 
     WindowRig() { window.attach(gesrs); }
 
-    /// Keys typed into TxWin at a virtual instant; "\r" is Enter.
-    void typeAt(std::int64_t ms, const QString &keys);
-    void enterAt(std::int64_t ms) { typeAt(ms, QStringLiteral("\r")); }
-    void at(std::int64_t ms, VirtualTimeline::Action action) { timeline.at(ms, std::move(action)); }
+    /// Keys typed into TxWin at a virtual instant: "\r" is Enter, "\b" Backspace.
+    void typeAt(std::int64_t ms, const QString &keys)
+    {
+        timeline.at(ms, [this, keys] { QTest::keyClicks(window.TxWin, keys); });
+    }
+    void answerNext(std::string_view reply, std::int64_t afterMs = 50)
+    {
+        device.answerNext(FakeDevice::whole(FakeDevice::goodReply(reply), afterMs));
+    }
     void runUntil(std::int64_t ms) { timeline.advance(ms - timeline.now()); }
-
-    /// Virtual time of the first character of the n-th frame the engine wrote (0 the first).
-    std::int64_t frameTime(int n) const;
+    /// The reply history from the oldest line down to the newest.
+    QStringList history() const
+    {
+        return {window.RxWin(3)->text(),
+                window.RxWin(2)->text(),
+                window.RxWin(1)->text(),
+                window.RxWin(0)->text()};
+    }
 };
