@@ -218,7 +218,7 @@ Réponses
   --pieces N,N,...         envoie la réponse (de l'ACK au dernier chiffre) en morceaux
                            de ces tailles, la dernière taille se répétant
   --gap MS                 silence entre deux morceaux (défaut 50)
-  --ack-timeout MS         attente de l'ACK de l'outil après la réponse (défaut 1000)
+  --ack-timeout MS         attente de l'ACK de l'outil après la réponse (défaut 8000)
   Une trame reçue avec un mauvais checksum est notée et reste sans réponse. Les octets
   hors trame sont notés et ignorés. Une trame commencée puis sans suite pendant 2 s
   est abandonnée.

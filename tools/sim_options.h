@@ -20,7 +20,7 @@ struct SimOptions
     bool mask = true;
     int turnaroundMs = 20;
     int gapMs = 50;
-    int ackTimeoutMs = 1000;
+    int ackTimeoutMs = 8000;
     std::optional<std::string> reply;
     std::string tablePath;
     std::vector<std::size_t> pieces;

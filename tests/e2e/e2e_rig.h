@@ -1,0 +1,47 @@
+#pragma once
+
+#include "robot_program.h"
+#include "simulator_process.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+/// The device simulator with these options.
+struct Simulator : SimulatorProcess
+{
+    explicit Simulator(const std::vector<std::string> &options = {})
+        : SimulatorProcess(COMRS232_SIM, options)
+    {}
+};
+
+/// The real program with the robot, on these command-line arguments.
+struct Program : RobotProgram
+{
+    explicit Program(const std::vector<std::string> &arguments)
+        : RobotProgram(COMRS232_PROGRAM, ROBOT_PLUGIN_PATH, arguments)
+    {}
+};
+
+/// The operator sends `instruction`; succeeds once RxWin0 shows `reply`.
+testing::AssertionResult replyShown(Program &program,
+                                    Simulator &device,
+                                    const std::string &instruction,
+                                    const std::string &reply);
+
+/// Succeeds once the robot reports `kind` ("RxWin0", "Pb_rs") reading `text`, among the
+/// reports from index `since` on.
+testing::AssertionResult shows(Program &program,
+                               Simulator &device,
+                               const std::string &kind,
+                               const std::string &text,
+                               std::size_t since = 0);
+
+/// Waits until the simulator has logged `count` lines holding `text`.
+testing::AssertionResult journalHolds(Simulator &device, const std::string &text, int count);
+
+/// How many times the tool sent ACK.
+int acksFromTheTool(const Simulator &device);
+
+/// How many times RxWin0 changed.
+int repliesShown(Program &program);
