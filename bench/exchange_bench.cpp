@@ -157,13 +157,20 @@ private:
     RobotProgram m_program;
 };
 
-/// The earliest the reply can be shown: the post-send wait, or the line time of the frame and
-/// of the echoed reply (10 bits a character) when that is longer.
-double floorMs(std::size_t instructionLength, int postSendMs, int baud)
+/// Line time of the frame and of the echoed reply (ACK, STX, text, ETX, two digits), 10 bits a
+/// character.
+double lineTimeMs(std::size_t instructionLength, int baud)
 {
     const double characters =
         static_cast<double>((instructionLength + 4) + (instructionLength + 6));
-    return std::max<double>(postSendMs, characters * 10 * 1000 / baud);
+    return characters * 10 * 1000 / baud;
+}
+
+/// The earliest the reply can be shown. The device answers during the post-send wait, so the
+/// floor is the longer of the two, not their sum (the sum would flatter every figure).
+double floorMs(std::size_t instructionLength, int postSendMs, int baud)
+{
+    return std::max<double>(postSendMs, lineTimeMs(instructionLength, baud));
 }
 
 void row(const char *figure, const std::string &value)
@@ -208,8 +215,10 @@ int main(int argc, char *argv[])
         const double floor9600 = floorMs(3, 100, 9600);
         row("Enter to reply shown, 1200 Bd, median ms", fixed(at1200, 1));
         row("  its floor, ms", fixed(floor1200, 1));
+        row("  post-send wait + line times, ms", fixed(400 + lineTimeMs(3, 1200), 1));
         row("Enter to reply shown, 9600 Bd, median ms", fixed(at9600, 1));
         row("  its floor, ms", fixed(floor9600, 1));
+        row("  post-send wait + line times, ms", fixed(100 + lineTimeMs(3, 9600), 1));
         row("CPU in the first poll after start-up, %", fixed(firstPoll, 2));
         row("CPU while idle (polling), %", fixed(idle, 2));
         row("CPU in the 6000 ms wait of \"\\\", %", fixed(wait, 2));

@@ -189,6 +189,18 @@ void ComRS232::closeLineAfterFailure(const CommError &failure)
     gesRS().reportProblem(problemCaption("Erreur" + formatErrorNumber(failure.number())));
 }
 
+void ComRS232::closeLineForMenuChoice()
+{
+    // A choice closes an open line, even when the ticked item is chosen again; the next
+    // instruction opens it with the recorded values.
+    try {
+        if (gesRS().MSComm1.PortOpen())
+            gesRS().MSComm1.setPortOpen(false);
+    } catch (const CommError &failure) {
+        closeLineAfterFailure(failure);
+    }
+}
+
 void ComRS232::port_Click(std::int16_t Index)
 {
     checkport(Index);
@@ -207,24 +219,14 @@ void ComRS232::checkport(std::int16_t Index)
 
 void ComRS232::MSport(std::int16_t Index)
 {
-    try {
-        if (gesRS().MSComm1.PortOpen())
-            gesRS().MSComm1.setPortOpen(false);
-    } catch (const CommError &failure) {
-        closeLineAfterFailure(failure);
-    }
+    closeLineForMenuChoice();
     if (Index >= 1 && Index <= 4)
         gesRS().voie_serie_Select = Index;
 }
 
 void ComRS232::SPEED_Click(std::int16_t Index)
 {
-    try {
-        if (gesRS().MSComm1.PortOpen())
-            gesRS().MSComm1.setPortOpen(false);
-    } catch (const CommError &failure) {
-        closeLineAfterFailure(failure);
-    }
+    closeLineForMenuChoice();
     if (Index == 1) {
         gesRS().Select_Vitesse_9600 = false;
         SPEED(1)->setChecked(true);

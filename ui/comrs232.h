@@ -90,6 +90,7 @@ private:
     void runOperatorExchange(const QString &instruction);
     void callEnvoicom(const std::string &requet);
     void closeLineAfterFailure(const CommError &failure);
+    void closeLineForMenuChoice();
 
     TraitRS &m_traitRS;
     GesRS *m_gesRS = nullptr;
