@@ -4,8 +4,8 @@
 
 #include <string>
 
-/// A pseudo-terminal whose master side the benchmark plays as the device, byte for byte, so
-/// that it knows to the microsecond when a character is sent.
+/// A pseudo-terminal whose master side a test or the benchmark plays as the device, byte for
+/// byte, so that it knows to the microsecond when a character is sent.
 class PtyDevice
 {
 public:
@@ -15,8 +15,8 @@ public:
     const std::string &path() const { return m_path; }
     /// Reads one instruction frame, up to its second checksum digit; empty after `limitMs`.
     std::string readFrame(int limitMs);
-    /// Reads and drops whatever the tool has sent.
-    void drain();
+    /// Takes whatever the tool has sent and not yet been read.
+    std::string drain();
     void write(const std::string &bytes);
 
 private:

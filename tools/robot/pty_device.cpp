@@ -40,12 +40,16 @@ std::string PtyDevice::readFrame(int limitMs)
     return frame;
 }
 
-void PtyDevice::drain()
+std::string PtyDevice::drain()
 {
+    std::string sent;
     pollfd watched{m_master.get(), POLLIN, 0};
     char buffer[256];
-    while (::poll(&watched, 1, 0) > 0 && ::read(m_master.get(), buffer, sizeof buffer) > 0) {
-    }
+    ssize_t count = 0;
+    while (::poll(&watched, 1, 0) > 0 &&
+           (count = ::read(m_master.get(), buffer, sizeof buffer)) > 0)
+        sent.append(buffer, static_cast<std::size_t>(count));
+    return sent;
 }
 
 void PtyDevice::write(const std::string &bytes)
