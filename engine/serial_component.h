@@ -32,4 +32,7 @@ public:
     virtual void Output(const std::string &text) = 0;
     /// The latest line event, kept until the next one replaces it; 0 on a closed port.
     virtual int CommEvent() = 0;
+    /// Received characters marked bad by the driver or lost (overrun, full buffer) since the
+    /// component was made. It only grows: a rise across a read means that piece is spoiled.
+    virtual std::uint64_t ReceptionFaults() const = 0;
 };

@@ -262,6 +262,13 @@ void TermiosSerialPort::receive()
                 m_errorCounts = now;
             }
         }
+        m_receptionFaults += static_cast<std::uint64_t>(marks.badCharacters);
+        if (summary.errorsRise) {
+            const ErrorCounts &rise = *summary.errorsRise;
+            m_receptionFaults += static_cast<std::uint64_t>(
+                std::max(0, rise.frame) + std::max(0, rise.overrun) + std::max(0, rise.parity) +
+                std::max(0, rise.bufferOverrun));
+        }
         summary.waiting = m_received.size();
         summary.inBufferSize = static_cast<std::size_t>(std::max(m_inBufferSize, 0));
         if (const int event = latestReceptionEvent(summary); event != comm_events::kNone)

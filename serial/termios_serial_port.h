@@ -49,6 +49,7 @@ public:
     std::string Input() override;
     void Output(const std::string &text) override;
     int CommEvent() override;
+    std::uint64_t ReceptionFaults() const override { return m_receptionFaults; }
 
 private:
     void open();
@@ -81,4 +82,5 @@ private:
     bool m_lineGone = false;  // found gone while characters still waited to be taken
     std::optional<ErrorCounts> m_errorCounts;  // none where the driver keeps no counters
     std::optional<int> m_modemLines;           // none where the device has no modem lines
+    std::uint64_t m_receptionFaults = 0;       // bad or lost characters, never reset
 };

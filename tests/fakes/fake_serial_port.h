@@ -73,10 +73,17 @@ public:
         enter(PortCall::CommEvent);
         return m_open ? m_commEvent : 0;
     }
+    std::uint64_t ReceptionFaults() const override { return m_receptionFaults; }
 
     // The device side. Characters reaching a closed port are lost, as on a real line.
     void deliver(const std::string &bytes) { m_rx += m_open ? bytes : ""; }
     void setCommEvent(int code) { m_commEvent = code; }
+    /// Characters delivered from now on count as spoiled, as a parity error would leave them.
+    void deliverSpoiled(const std::string &bytes)
+    {
+        deliver(bytes);
+        m_receptionFaults += bytes.size();
+    }
     std::function<void(const std::string &)> onOutput;  // called with each Output
 
     /// The next `times` calls of `call` throw CommError(number), before any effect.
@@ -117,6 +124,7 @@ private:
     VirtualTimeline &m_timeline;
     bool m_open = false;
     int m_commEvent = 0;
+    std::uint64_t m_receptionFaults = 0;
     std::string m_rx;
     std::string m_written;
     std::array<std::pair<std::int32_t, int>, kCalls> m_failures{};
