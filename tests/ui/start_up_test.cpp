@@ -54,4 +54,24 @@ TEST(StartUp, portOptionsMapDevicesAndStayOutOfTheArgumentText)
     EXPECT_TRUE(parseCommandLine({"com2", "--help"}, defaults).showHelp);
 }
 
+TEST(StartUp, consoleOptionsTakeTheirValuesOutOfTheArgumentText)
+{
+    const CommandLine line = parseCommandLine(
+        {"--send", "COM2 9600", "com3", "--send=--help", "--timeout-ms", "900"}, {});
+    EXPECT_EQ(line.instructions, (std::vector<std::string>{"COM2 9600", "--help"}));
+    EXPECT_EQ(line.argumentText, "com3");
+    EXPECT_EQ(line.timeoutMs, 900);
+    EXPECT_TRUE(line.console);
+    EXPECT_FALSE(line.showHelp);
+    EXPECT_EQ(line.error, "");
+
+    const std::vector<std::vector<std::string>> mistakes = {
+        {"--send"}, {"--send", "A", "--timeout-ms", "0"}, {"--timeout-ms", "5"}};
+    for (const auto &arguments : mistakes) {
+        const CommandLine wrong = parseCommandLine(arguments, {});
+        EXPECT_NE(wrong.error, "") << arguments.back();
+        EXPECT_TRUE(wrong.console);
+    }
+}
+
 }  // namespace
