@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "instruction_check.h"
+
 #include <algorithm>
 #include <charconv>
 #include <optional>
@@ -35,7 +37,11 @@ std::string instructionProblem(const std::string &text)
         return "comrs232 : l'instruction « " + text +
                " » contient un caractère que la ligne ne peut pas transmettre (accent, "
                "caractère de contrôle) ; seuls les caractères ASCII imprimables passent";
-    return {};
+    if (instructionRefusal(text).empty())
+        return {};
+    return "comrs232 : l'instruction de " + std::to_string(text.size()) +
+           " caractères ne tient pas, avec sa trame, dans le tampon de transmission de " +
+           std::to_string(kTransmitBufferSize) + " caractères";
 }
 
 bool parseTimeout(const std::string &value, int &timeoutMs)
