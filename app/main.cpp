@@ -1,5 +1,6 @@
 // The one place that knows both sides: the Qt and termios versions of the engine's seams, the
 // engine and the window.
+#include "com_item_tips.h"
 #include "command_line.h"
 #include "comrs232.h"
 #include "french_translations.h"
@@ -85,5 +86,7 @@ int main(int argc, char *argv[])
     });
 
     startUp(window, gesRS, commandLine.argumentText);
+    const PortFinder portFinder;
+    describeComItems(window, portFinder, commandLine.devicePaths);
     return app.exec();
 }
