@@ -44,6 +44,17 @@ void ConsoleView::startInstruction()
     m_lastProblem.clear();
 }
 
+void ConsoleView::noteUnverified(const std::string &instruction)
+{
+    if (m_lastProblem.empty())
+        writeProblem("comrs232 : \xAB " + instruction +
+                     " \xBB sans r\xE9ponse v\xE9rifi\xE9"
+                     "e (probl\xE8me non signal\xE9 : "
+                     "moins d'une seconde apr\xE8s le pr\xE9"
+                     "c\xE9"
+                     "dent)");
+}
+
 void ConsoleView::afficheRecept()
 {
     m_replyVerified = true;

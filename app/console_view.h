@@ -19,6 +19,9 @@ public:
     void startInstruction();
     bool replyVerified() const { return m_replyVerified; }
     bool portFailed() const { return m_portFailed; }
+    /// Says that `instruction` got no verified reply: for an instruction whose problem the
+    /// engine kept quiet, as it reports at most one a second.
+    void noteUnverified(const std::string &instruction);
 
     void afficheRecept() override;
     void beep() override {}

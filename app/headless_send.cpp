@@ -47,8 +47,10 @@ int runHeadlessSend(const CommandLine &commandLine)
         traitRS.reponse[0].clear();
         if (view.portFailed())
             return headless_status::kPortFailure;
-        if (!view.replyVerified())
+        if (!view.replyVerified()) {
+            view.noteUnverified(instruction);
             status = headless_status::kProtocolProblem;
+        }
     }
     return status;
 }
