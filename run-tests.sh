@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every test headless,
-# then builds and runs the tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# validates the desktop entry and metadata and builds the Debian package, then builds and runs the tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -12,6 +12,11 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOMRS_WERROR=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure
+
+# What a desktop reads of the program, checked by its validators, and the Debian package.
+desktop-file-validate packaging/*.desktop
+appstreamcli validate --no-net packaging/*.metainfo.xml
+(cd build && cpack -G DEB)
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCOMRS_WERROR=ON -DCOMRS_SANITIZE=ON
 cmake --build build-asan -j"$jobs"
