@@ -46,13 +46,14 @@ void ConsoleView::startInstruction()
 
 void ConsoleView::noteUnverified(const std::string &instruction)
 {
-    if (m_lastProblem.empty())
-        writeProblem("comrs232 : \xAB " + instruction +
-                     " \xBB sans r\xE9ponse v\xE9rifi\xE9"
-                     "e (probl\xE8me non signal\xE9 : "
-                     "moins d'une seconde apr\xE8s le pr\xE9"
-                     "c\xE9"
-                     "dent)");
+    if (!m_lastProblem.empty())
+        return;
+    const QString note =
+        QStringLiteral("comrs232 : « %1 » sans réponse vérifiée (problème non signalé : moins "
+                       "d'une seconde après le précédent)")
+            .arg(QString::fromLatin1(instruction.data(),
+                                     static_cast<qsizetype>(instruction.size())));
+    writeProblem(note.toLatin1().toStdString());
 }
 
 void ConsoleView::afficheRecept()
