@@ -1,30 +1,87 @@
 #include "uucp_lock.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
-TEST(UucpLock, aLockHoldsThePortWhileAnotherProcessItNamesRunsOrWhenItCannotBeRead)
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readAll(const std::string &path)
 {
-    char dir[] = "/tmp/comrs-lock-XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
-    const std::string lock = std::string(dir) + "/LCK..ttyS1";
-    const std::pair<std::string, bool> contents[] = {
-        {"         1\n", true},   // init never ends
-        {"2147483647\n", false},  // no such process
-        {std::to_string(::getpid()) + "\n", false},
-        {"junk\n", false},
-    };
-    for (const auto &[content, held] : contents) {
-        std::ofstream(lock, std::ios::binary) << content;
-        EXPECT_EQ(uucpLockHeld("/dev/ttyS1", {dir}), held) << testing::PrintToString(content);
-    }
-    std::filesystem::remove(lock);
-    std::filesystem::create_directory(lock);
-    EXPECT_TRUE(uucpLockHeld("/dev/ttyS1", {dir}));
-    // A link such as /dev/serial/by-id/... is locked under the name of the device it leads to.
-    std::filesystem::create_symlink("/dev/null", std::string(dir) + "/adapter");
-    EXPECT_EQ(lockFileName(std::string(dir) + "/adapter"), "LCK..null");
-    std::filesystem::remove_all(dir);
+    std::ostringstream content;
+    content << std::ifstream(path, std::ios::binary).rdbuf();
+    return content.str();
 }
+
+class UucpLock : public testing::Test
+{
+protected:
+    ~UucpLock() override { fs::remove_all(dir); }
+    void plant(const std::string &content) { std::ofstream(lock, std::ios::binary) << content; }
+
+    std::string dir = [] {
+        char name[] = "/tmp/comrs-lock-XXXXXX";
+        return std::string(::mkdtemp(name) ? name : "");
+    }();
+    std::string lock = dir + "/LCK..ttyS1";
+};
+
+TEST_F(UucpLock, aLockIsTakenOverOnlyFromAProcessThatEndedAndAnOddFileMeansBusy)
+{
+    enum Outcome { Busy, Taken, AlreadyOurs };
+    const std::tuple<const char *, std::function<void()>, Outcome> cases[] = {
+        {"none", [] {}, Taken},
+        {"init never ends", [&] { plant("         1\n"); }, Busy},
+        {"no such process", [&] { plant("2147483647\n"); }, Taken},
+        {"junk", [&] { plant("junk\n"); }, Taken},
+        {"this process", [&] { plant(std::to_string(::getpid()) + "\n"); }, AlreadyOurs},
+        // Anything planted in the directory every user may write to must neither stall the
+        // program nor be followed.
+        {"FIFO", [&] { ASSERT_EQ(::mkfifo(lock.c_str(), 0666), 0); }, Busy},
+        {"link", [&] { fs::create_symlink("/dev/null", lock); }, Busy},
+        {"directory", [&] { fs::create_directory(lock); }, Busy},
+        {"oversized", [&] { plant("2147483647\n" + std::string(200, ' ')); }, Busy},
+    };
+    for (const auto &[name, planting, outcome] : cases) {
+        SCOPED_TRACE(name);
+        fs::remove_all(lock);
+        planting();
+        const std::optional<std::string> taken = takeUucpLock("/dev/ttyS1", {dir});
+        EXPECT_EQ(!taken ? Busy : taken->empty() ? AlreadyOurs : Taken, outcome);
+        if (outcome == Taken && taken) {
+            EXPECT_EQ(*taken, lock);
+            char pid[16];
+            std::snprintf(pid, sizeof pid, "%10d\n", static_cast<int>(::getpid()));
+            EXPECT_EQ(readAll(lock), pid);
+            releaseUucpLock(*taken);
+            EXPECT_FALSE(fs::exists(lock));
+        }
+    }
+    fs::remove_all(lock);
+    EXPECT_EQ(fs::directory_iterator(dir), fs::directory_iterator()) << "a file was left";
+}
+
+TEST_F(UucpLock, everyDirectoryIsLookedAtAndTheFirstWritableOneTakesTheLock)
+{
+    const std::string missing = dir + "/missing";
+    EXPECT_EQ(takeUucpLock("/dev/ttyS1", {missing}), "") << "no lock directory is no failure";
+    EXPECT_EQ(takeUucpLock("/dev/ttyS1", {missing, dir}), lock);
+    fs::remove(lock);
+    const std::string other = dir + "/other";
+    fs::create_directory(other);
+    std::ofstream(other + "/LCK..ttyS1") << "         1\n";
+    EXPECT_EQ(takeUucpLock("/dev/ttyS1", {dir, other}), std::nullopt);
+    EXPECT_FALSE(fs::exists(lock));
+    // A link such as /dev/serial/by-id/... is locked under the name of the device it leads to.
+    fs::create_symlink("/dev/null", dir + "/adapter");
+    EXPECT_EQ(lockFileName(dir + "/adapter"), "LCK..null");
+}
+
+}  // namespace
