@@ -46,7 +46,6 @@ TEST_F(UucpLock, aLockIsTakenOverOnlyFromAProcessThatEndedAndAnOddFileMeansBusy)
         // program nor be followed.
         {"FIFO", [&] { ASSERT_EQ(::mkfifo(lock.c_str(), 0666), 0); }, Busy},
         {"link", [&] { fs::create_symlink("/dev/null", lock); }, Busy},
-        {"directory", [&] { fs::create_directory(lock); }, Busy},
         {"oversized", [&] { plant("2147483647\n" + std::string(200, ' ')); }, Busy},
     };
     for (const auto &[name, planting, outcome] : cases) {
