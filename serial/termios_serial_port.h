@@ -54,6 +54,10 @@ public:
     int CommEvent() override;
     std::uint64_t ReceptionFaults() const override { return m_receptionFaults; }
 
+protected:
+    /// The modem status lines (TIOCM_* bits) as the driver has them now; none without any.
+    virtual std::optional<int> readModemLines() const;
+
 private:
     void open();
     int openLine(const std::string &path, const LineSettings &settings);
@@ -63,7 +67,6 @@ private:
     void lookAtModemLines();
     [[noreturn]] void giveUpLine(const std::string &what);
     std::optional<ErrorCounts> readErrorCounts() const;
-    std::optional<int> readModemLines() const;
 
     DevicePaths m_paths;
     std::vector<std::string> m_lockDirectories;

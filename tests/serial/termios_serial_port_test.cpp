@@ -222,6 +222,36 @@ TEST_F(PseudoTerminalPort, aDeviceGoneIsNoticedOnceItsLastCharactersAreTakenThen
     EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8005);
 }
 
+// A pseudo-terminal has no modem lines: these are played by the test.
+class PortWithModemLines : public TermiosSerialPort
+{
+public:
+    using TermiosSerialPort::TermiosSerialPort;
+    std::optional<int> readModemLines() const override
+    {
+        ++looks;
+        return lines;
+    }
+    int lines = 0;
+    mutable int looks = 0;
+};
+
+TEST_F(PseudoTerminalPort, theModemLinesAreLookedAtOncePerReceptionPass)
+{
+    PortWithModemLines line({slavePath, "", "", ""}, {lockDirectory});
+    line.setSettings("9600,e,7,1");
+    line.setPortOpen(true);
+    line.looks = 0;
+    line.lines = TIOCM_CD;
+    // Each look may be a round trip to a USB adapter, and the readings of one pass must agree.
+    for (int reading = 0; reading < 14; ++reading)
+        EXPECT_EQ(line.CommEvent(), kNone);
+    EXPECT_EQ(line.looks, 0);
+    line.InBufferCount();
+    EXPECT_EQ(line.looks, 1);
+    EXPECT_EQ(line.CommEvent(), kCarrierChange);
+}
+
 TEST_F(PseudoTerminalPort, outputTheDriverCannotTakeYetWaitsInOrderAndOnlyALineGoneIsGivenUp)
 {
     open();
