@@ -5,7 +5,6 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,18 +12,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readAll(const std::string &path)
-{
-    std::ostringstream content;
-    content << std::ifstream(path, std::ios::binary).rdbuf();
-    return content.str();
-}
-
 class UucpLock : public testing::Test
 {
 protected:
     ~UucpLock() override { fs::remove_all(dir); }
-    void plant(const std::string &content) { std::ofstream(lock, std::ios::binary) << content; }
+    void plant(const std::string &content) { std::ofstream(lock) << content; }
 
     std::string dir = [] {
         char name[] = "/tmp/comrs-lock-XXXXXX";
@@ -35,15 +27,17 @@ protected:
 
 TEST_F(UucpLock, aLockIsTakenOverOnlyFromAProcessThatEndedAndAnOddFileMeansBusy)
 {
+    char pidLine[16];
+    std::snprintf(pidLine, sizeof pidLine, "%10d\n", static_cast<int>(::getpid()));
     enum Outcome { Busy, Taken, AlreadyOurs };
     const std::tuple<const char *, std::function<void()>, Outcome> cases[] = {
         {"none", [] {}, Taken},
         {"init never ends", [&] { plant("         1\n"); }, Busy},
         {"no such process", [&] { plant("2147483647\n"); }, Taken},
         {"junk", [&] { plant("junk\n"); }, Taken},
-        {"this process", [&] { plant(std::to_string(::getpid()) + "\n"); }, AlreadyOurs},
-        // Anything planted in the directory every user may write to must neither stall the
-        // program nor be followed.
+        {"this process", [&] { plant(pidLine); }, AlreadyOurs},
+        // The lock directory is writable by every user: what is planted there must neither
+        // stall the program nor be followed.
         {"FIFO", [&] { ASSERT_EQ(::mkfifo(lock.c_str(), 0666), 0); }, Busy},
         {"link", [&] { fs::create_symlink("/dev/null", lock); }, Busy},
         {"oversized", [&] { plant("2147483647\n" + std::string(200, ' ')); }, Busy},
@@ -54,26 +48,24 @@ TEST_F(UucpLock, aLockIsTakenOverOnlyFromAProcessThatEndedAndAnOddFileMeansBusy)
         planting();
         const std::optional<std::string> taken = takeUucpLock("/dev/ttyS1", {dir});
         EXPECT_EQ(!taken ? Busy : taken->empty() ? AlreadyOurs : Taken, outcome);
-        if (outcome == Taken && taken) {
-            EXPECT_EQ(*taken, lock);
-            char pid[16];
-            std::snprintf(pid, sizeof pid, "%10d\n", static_cast<int>(::getpid()));
-            EXPECT_EQ(readAll(lock), pid);
+        if (outcome == Taken && taken == lock) {
+            std::ifstream made(lock);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(made), {}), pidLine);
             releaseUucpLock(*taken);
             EXPECT_FALSE(fs::exists(lock));
         }
     }
     fs::remove_all(lock);
-    EXPECT_EQ(fs::directory_iterator(dir), fs::directory_iterator()) << "a file was left";
+    EXPECT_TRUE(fs::is_empty(dir)) << "a temporary file was left";
 }
 
 TEST_F(UucpLock, everyDirectoryIsLookedAtAndTheFirstWritableOneTakesTheLock)
 {
     const std::string missing = dir + "/missing";
+    const std::string other = dir + "/other";
     EXPECT_EQ(takeUucpLock("/dev/ttyS1", {missing}), "") << "no lock directory is no failure";
     EXPECT_EQ(takeUucpLock("/dev/ttyS1", {missing, dir}), lock);
     fs::remove(lock);
-    const std::string other = dir + "/other";
     fs::create_directory(other);
     std::ofstream(other + "/LCK..ttyS1") << "         1\n";
     EXPECT_EQ(takeUucpLock("/dev/ttyS1", {dir, other}), std::nullopt);
