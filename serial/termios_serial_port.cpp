@@ -312,14 +312,17 @@ void TermiosSerialPort::receive()
         m_watcher->rearm();
 }
 
-// Writes as much waiting output as the driver takes now. A write refused for any other reason
-// than a full queue means the line is gone: it is given up as when a read finds it so.
+// Writes as much waiting output as the driver takes now; output all taken at last is a
+// character sent, which also ends a full transmit buffer's report. A write refused for any
+// other reason than a full queue means the line is gone: it is given up as when a read finds it.
 void TermiosSerialPort::sendPending()
 {
     while (!m_pending.empty() && !m_lineGone) {
         const ssize_t n = ::write(m_fd, m_pending.data(), m_pending.size());
         if (n > 0) {
             m_pending.erase(0, static_cast<std::size_t>(n));
+            if (m_pending.empty())
+                m_event = comm_events::kCharacterSent;
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK) {
@@ -385,8 +388,6 @@ void TermiosSerialPort::Output(const std::string &text)
 
 int TermiosSerialPort::CommEvent()
 {
-    if (!PortOpen())
-        return comm_events::kNone;
-    sendPending();
-    return m_event;
+    // Only a record: the engine reads it many times in a row and every reading must agree.
+    return PortOpen() ? m_event : comm_events::kNone;
 }

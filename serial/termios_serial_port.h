@@ -16,7 +16,8 @@ struct LineSettings;
 /// MSComm1 over the POSIX terminal interface. Property writes take effect at the next open.
 /// A line found gone while open is closed at once and the operation that met it throws 8020.
 /// No call waits on the line: output the driver cannot take yet waits in the component and goes
-/// out at later calls. An open line holds its UUCP lock file, and a close drops pending output.
+/// out as the line is read or written again. An open line holds its UUCP lock file, and a close
+/// drops pending output.
 class TermiosSerialPort : public SerialComponent
 {
 public:

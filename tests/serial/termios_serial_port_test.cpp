@@ -264,6 +264,7 @@ TEST_F(PseudoTerminalPort, outputTheDriverCannotTakeYetWaitsInOrderAndOnlyALineG
         port.InBufferCount();  // the program goes on polling the line
     }
     EXPECT_EQ(got, text);
+    EXPECT_EQ(port.CommEvent(), kCharacterSent) << "the line keeps up again";
     deviceGoesAway();
     EXPECT_EQ(failureOf([&] { port.Output("x"); }), 8020);
     EXPECT_FALSE(port.PortOpen());
