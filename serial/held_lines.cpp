@@ -72,8 +72,7 @@ void releaseHeldLines() noexcept
 void releaseHeldLinesOnTerminationSignals()
 {
     constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
-    struct sigaction action
-    {};
+    struct sigaction action = {};
     action.sa_handler = releaseAndEnd;
     action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
@@ -81,8 +80,7 @@ void releaseHeldLinesOnTerminationSignals()
         sigaddset(&action.sa_mask, signal);  // one release at a time
     for (const int signal : kSignals) {
         // A signal the program was started to ignore (nohup) stays ignored.
-        struct sigaction before
-        {};
+        struct sigaction before = {};
         if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
             ::sigaction(signal, &action, nullptr);
     }

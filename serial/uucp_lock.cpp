@@ -52,8 +52,7 @@ Holder holderOf(const std::string &path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? Holder::Nobody : Holder::Other;
-    struct stat file
-    {};
+    struct stat file = {};
     char buffer[kMaxLockFileSize];
     ssize_t n = -1;
     if (::fstat(fd, &file) == 0 && S_ISREG(file.st_mode) && file.st_size <= kMaxLockFileSize)
