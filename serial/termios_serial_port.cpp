@@ -142,6 +142,8 @@ void TermiosSerialPort::open()
     if (m_commPort < 1 || m_commPort > static_cast<int>(m_paths.size()))
         throw CommError(kDeviceMissing, "COM" + std::to_string(m_commPort) + " does not exist");
     const std::string &path = m_paths[static_cast<std::size_t>(m_commPort - 1)];
+    if (path.empty())  // checked here, or a lock file "LCK.." would be made for it
+        throw CommError(kDeviceMissing, "COM" + std::to_string(m_commPort) + " has no device");
     const std::optional<LineSettings> settings = parseLineSettings(m_settings);
     if (!settings)
         throw CommError(kSettingsRefused, "settings \"" + m_settings + "\" are not usable");
