@@ -3,6 +3,7 @@
 #include "argument_presets.h"
 #include "command_line.h"
 #include "console_view.h"
+#include "held_lines.h"
 #include "qt_engine_seams.h"
 #include "traitrs.h"
 
@@ -13,6 +14,7 @@
 int runHeadlessSend(const CommandLine &commandLine)
 {
     QtEngineSeams seams(commandLine.devicePaths);
+    releaseHeldLinesOnTerminationSignals();
     TraitRS traitRS;
     ConsoleView view(traitRS, stdout, stderr);
     GesRS gesRS(seams.platform(view), traitRS);
@@ -26,13 +28,13 @@ int runHeadlessSend(const CommandLine &commandLine)
     QTimer deadline;
     if (commandLine.timeoutMs > 0) {
         deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, [&MSComm1 = seams.MSComm1, &commandLine] {
+        QObject::connect(&deadline, &QTimer::timeout, [&commandLine] {
             std::fprintf(stderr,
                          "comrs232 : délai de %d ms dépassé, envoi abandonné\n",
                          commandLine.timeoutMs);
             std::fflush(stdout);
             std::fflush(stderr);
-            MSComm1.discardPendingOutput();
+            releaseHeldLines();
             std::_Exit(headless_status::kProtocolProblem);
         });
         deadline.start(commandLine.timeoutMs);

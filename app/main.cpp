@@ -6,6 +6,7 @@
 #include "french_translations.h"
 #include "gesrs.h"
 #include "headless_send.h"
+#include "held_lines.h"
 #include "port_listing.h"
 #include "qt_engine_seams.h"
 #include "qt_one_shot_timer.h"
@@ -72,16 +73,17 @@ int main(int argc, char *argv[])
         parseCommandLine(argumentsLeftByQt(), TermiosSerialPort::defaultDevicePaths());
 
     QtEngineSeams seams(commandLine.devicePaths);
+    releaseHeldLinesOnTerminationSignals();
     QtOneShotTimer pollTimer;
     TraitRS traitRS;
 
     ComRS232 window(pollTimer, traitRS);
     GesRS gesRS(seams.platform(window), traitRS);
     window.attach(gesRS);
-    window.setProgramEnd([&MSComm1 = seams.MSComm1] {
+    window.setProgramEnd([] {
         // Closing the window ends the program at once, also from inside an exchange's wait:
         // nothing more goes out on the line, and no close of the port can hold the end up.
-        MSComm1.discardPendingOutput();
+        releaseHeldLines();
         std::_Exit(EXIT_SUCCESS);
     });
 
