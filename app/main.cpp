@@ -4,6 +4,7 @@
 #include "comrs232.h"
 #include "french_translations.h"
 #include "gesrs.h"
+#include "instruction_history.h"
 #include "qt_clock.h"
 #include "qt_data_watcher.h"
 #include "qt_event_pump.h"
@@ -70,6 +71,8 @@ int main(int argc, char *argv[])
     ComRS232 window(pollTimer, traitRS);
     GesRS gesRS({MSComm1, Time_Wait, Timer_car, Timer_mes, events, clock, window}, traitRS);
     window.attach(gesRS);
+    InstructionHistory history(InstructionHistory::defaultPath());
+    window.setInstructionHistory(&history);
     window.setProgramEnd([&MSComm1] {
         // Closing the window ends the program at once, also from inside an exchange's wait:
         // nothing more goes out on the line, and no close of the port can hold the end up.

@@ -3,10 +3,9 @@
 #include "comm_error.h"
 #include "failure_messages.h"
 #include "frame.h"
+#include "instruction_refusal.h"
 #include "line_events.h"
 #include "line_setup.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -16,13 +15,6 @@ constexpr int kCharacterTimeoutMs = 500;  // silence allowed between characters 
 constexpr int kSlowAckTimeoutMs = 3000;   // after the ACK of a "V..." instruction
 constexpr int kReportThrottleMs = 1000;   // at most one protocol or line report a second
 constexpr std::int16_t kSettlingSeconds = 3;
-
-// The line carries 7 data bits: a byte above 127 would reach the device with its top bit dropped.
-bool fitsSevenBits(const std::string &text)
-{
-    return std::none_of(
-        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 127; });
-}
 
 int postSendIntervalMs(const std::string &text, bool at9600)
 {
@@ -94,8 +86,8 @@ void GesRS::envoicom(const std::string &requet)
     call.poll = text == kPollMarker;
 
     if (!call.poll) {
-        if (!fitsSevenBits(text)) {
-            reportProblem(problemCaption("CARACTERE NON TRANSMISSIBLE"));
+        if (const std::string refusal = instructionRefusal(text); !refusal.empty()) {
+            reportProblem(problemCaption(refusal));
             return;
         }
         settlingWait();
