@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 namespace {
@@ -37,6 +39,21 @@ RobotReport parsed(const std::string &line)
 
 }  // namespace
 
+ScratchConfigHome::ScratchConfigHome()
+{
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "comrs232-config-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("no scratch folder for the program's configuration");
+    m_path = pattern;
+}
+
+ScratchConfigHome::~ScratchConfigHome()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
 long long monotonicNanoseconds()
 {
     // steady_clock reads CLOCK_MONOTONIC on Linux, as the robot's clock does.
@@ -53,6 +70,7 @@ RobotProgram::RobotProgram(const std::string &program,
                  {"QT_QPA_PLATFORM=offscreen",
                   "QT_PLUGIN_PATH=" + robotPluginPath,
                   "QT_QPA_GENERIC_PLUGINS=comrsrobot",
+                  "XDG_CONFIG_HOME=" + m_configHome.path(),
                   "COMRS_ROBOT_FD=" + std::to_string(kOrderFd),
                   "COMRS_ROBOT_REPORT_FD=" + std::to_string(kReportFd)},
                  {{m_orders.readEnd.get(), kOrderFd}, {m_reportPipe.writeEnd.get(), kReportFd}}})
