@@ -35,10 +35,10 @@ void ProtocolTrace::removeSink(TraceSink &sink)
     std::erase(m_sinks, &sink);
 }
 
-void ProtocolTrace::bytes(std::int64_t ms,
-                          Direction direction,
-                          std::string_view bytes,
-                          std::string_view verdict)
+void ProtocolTrace::bytesOnLine(std::int64_t ms,
+                                Direction direction,
+                                std::string_view bytes,
+                                std::string_view verdict)
 {
     std::string rest = hexBytes(bytes) + "  " + namedText(bytes);
     if (!verdict.empty())

@@ -32,8 +32,10 @@ public:
     std::int64_t now() const { return m_now(); }
 
     /// Bytes that went by, written in hex and as text, then `verdict` when not empty.
-    void
-    bytes(std::int64_t ms, Direction direction, std::string_view bytes, std::string_view verdict);
+    void bytesOnLine(std::int64_t ms,
+                     Direction direction,
+                     std::string_view bytes,
+                     std::string_view verdict);
     /// Something the tool did or met (UTF-8).
     void event(std::int64_t ms, std::string_view text);
 

@@ -136,7 +136,7 @@ void TracedSerialComponent::traceOutput(const std::string &text)
         if (m_outgoing.empty()) {
             m_outgoingMs = m_trace.now();
             if (c == kAck) {
-                m_trace.bytes(
+                m_trace.bytesOnLine(
                     m_outgoingMs, ProtocolTrace::Direction::ToDevice, {&c, 1}, "réponse confirmée");
                 continue;
             }
@@ -154,7 +154,7 @@ void TracedSerialComponent::flushOutgoing(std::string_view verdict)
 {
     if (m_outgoing.empty())
         return;
-    m_trace.bytes(m_outgoingMs, ProtocolTrace::Direction::ToDevice, m_outgoing, verdict);
+    m_trace.bytesOnLine(m_outgoingMs, ProtocolTrace::Direction::ToDevice, m_outgoing, verdict);
     m_outgoing.clear();
 }
 
@@ -166,7 +166,7 @@ void TracedSerialComponent::traceInput(const std::string &piece)
         if (m_reading == Reading::Outside) {
             if (c == kAck) {
                 flushStray();
-                m_trace.bytes(m_pieceMs, ProtocolTrace::Direction::FromDevice, {&c, 1}, "");
+                m_trace.bytesOnLine(m_pieceMs, ProtocolTrace::Direction::FromDevice, {&c, 1}, "");
             } else if (c == kStx) {
                 flushStray();
                 m_reading = Reading::Text;
@@ -208,7 +208,7 @@ void TracedSerialComponent::flushStray()
 {
     if (m_stray.empty())
         return;
-    m_trace.bytes(m_pieceMs, ProtocolTrace::Direction::FromDevice, m_stray, "hors trame");
+    m_trace.bytesOnLine(m_pieceMs, ProtocolTrace::Direction::FromDevice, m_stray, "hors trame");
     m_stray.clear();
 }
 
@@ -227,7 +227,7 @@ void TracedSerialComponent::flushReply(std::string_view verdict)
             text += (i > 0 ? ", " : "") + std::to_string(m_pieceTimes[i]);
         text += " ms";
     }
-    m_trace.bytes(m_pieceTimes.back(), ProtocolTrace::Direction::FromDevice, m_reply, text);
+    m_trace.bytesOnLine(m_pieceTimes.back(), ProtocolTrace::Direction::FromDevice, m_reply, text);
     m_reading = Reading::Outside;
     m_reply.clear();
     m_pieceTimes.clear();
