@@ -162,11 +162,17 @@ void ComRS232::runOperatorExchange(const QString &instruction)
 {
     Timer.setEnabled(false);
     Envoi = toEngineText(instruction);
-    // Kept before the exchange starts: closing the window during it ends the program at once.
-    if (m_history && instructionRefusal(Envoi).empty())
-        m_history->record(instruction);
-    else if (m_history)
+    if (m_history) {
         m_history->restartWalk();
+        // Written at the first events the exchange lets run, in its post-send wait: the file's
+        // time stays off the line, and closing the window, which ends the program at once, can
+        // only come after it.
+        if (instructionRefusal(Envoi).empty())
+            QMetaObject::invokeMethod(
+                this,
+                [this, instruction] { m_history->record(instruction); },
+                Qt::QueuedConnection);
+    }
     // "WWWW" typed by the operator is a poll, and keys are handled at once during a poll:
     // before the first instruction it lasts until the next Enter, which must not wait for it.
     std::optional<DepthGuard> exchange;

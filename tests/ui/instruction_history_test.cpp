@@ -90,6 +90,7 @@ TEST(InstructionHistory, theEntryBoxKeepsWhatWentOutAndRecallsItWithTheArrows)
     rig.timeline.at(8000, [&] { rig.window.TxWin->setText("X"); });
     rig.typeAt(8010, "\r");
     rig.runUntil(14000);
+    QCoreApplication::processEvents();  // the program's event loop writes them
     ASSERT_EQ(history.entries(), (QStringList{"LIRE", "X"}));
 
     QTest::keyClick(rig.window.TxWin, Qt::Key_Up);
