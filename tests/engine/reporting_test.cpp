@@ -1,6 +1,6 @@
 // The problem report, its one-second throttle, line events and refused instructions.
 #include "engine_rig.h"
-#include "instruction_refusal.h"
+#include "instruction_check.h"
 #include "operator_text.h"
 
 #include <gtest/gtest.h>
@@ -58,13 +58,14 @@ TEST(LineEventInAnExchange, isReportedOnlyFromAPassThatFindsNothingWaiting)
 
 TEST(RefusedInstruction, isReportedWhateverTheThrottleAndNothingElseHappens)
 {
-    // 508 characters make a 512-character frame, the most the transmit buffer takes.
-    const std::pair<std::string, std::string> refusals[] = {
+    // 508 characters make a 512-character frame, as much as the transmit buffer holds.
+    EXPECT_EQ(instructionRefusal(std::string(508, 'A')), "");
+    const std::pair<std::string, std::string> cases[] = {
         {latin1("réglé"), "CARACTERE NON TRANSMISSIBLE"},
         {std::string(509, 'A'), "Tampon de transmission plein"},
-    };
-    for (const auto &[instruction, refusal] : refusals) {
-        SCOPED_TRACE(refusal);
+        {std::string(100000, 'A'), "Tampon de transmission plein"}};
+    for (const auto &[instruction, text] : cases) {
+        SCOPED_TRACE(text);
         EngineRig rig(true);
         rig.gesrs.reportProblem("earlier");  // the throttle runs
         rig.gesrs.etape_Rs232 = 2;
@@ -72,13 +73,12 @@ TEST(RefusedInstruction, isReportedWhateverTheThrottleAndNothingElseHappens)
 
         rig.gesrs.envoicom(instruction);
 
-        EXPECT_EQ(rig.view.captions, (Texts{"earlier", problem(refusal)}));
+        EXPECT_EQ(rig.view.captions, (Texts{"earlier", problem(text)}));
         EXPECT_TRUE(rig.port.propertyWrites().empty());
         EXPECT_EQ(rig.events.calls(), 0);
         EXPECT_EQ(rig.gesrs.etape_Rs232, 2);
         EXPECT_EQ(rig.gesrs.Car, "x");
     }
-    EXPECT_EQ(instructionRefusal(std::string(508, 'A')), "");
 }
 
 }  // namespace
