@@ -9,6 +9,8 @@ namespace {
 // The engine bounds a reply itself; this only keeps a babbling line from growing one trace line
 // without end.
 constexpr std::size_t kLongestReplyLine = 65536;
+// Silence the tool allows between two characters of a reply; after it the reply is given up.
+constexpr std::int64_t kCharacterTimeoutMs = 500;
 
 }  // namespace
 
@@ -161,6 +163,9 @@ void TracedSerialComponent::flushOutgoing(std::string_view verdict)
 void TracedSerialComponent::traceInput(const std::string &piece)
 {
     m_pieceMs = m_trace.now();
+    // A poll that meets silence gives a reply up without a word: its next bytes start afresh.
+    if (m_reading != Reading::Outside && m_pieceMs - m_pieceTimes.back() > kCharacterTimeoutMs)
+        flushIncompleteReply();
     bool pieceCounted = false;
     for (const char c : piece) {
         if (m_reading == Reading::Outside) {
