@@ -40,7 +40,7 @@ void InstructionHistory::record(const QString &instruction)
         entries.append(instruction);
     if (entries.size() > kLimit)
         entries.remove(0, entries.size() - kLimit);
-    // Without the lock the file is left alone; this window still recalls its own entries.
+    // Without the lock the file is left alone rather than risk losing another window's entries.
     if (locked)
         writeFile(entries);
     m_entries = entries;
