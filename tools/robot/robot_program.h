@@ -42,9 +42,11 @@ private:
 class RobotProgram
 {
 public:
+    /// `standardError`, when given, becomes the program's standard error; ours otherwise.
     RobotProgram(const std::string &program,
                  const std::string &robotPluginPath,
-                 const std::vector<std::string> &arguments);
+                 const std::vector<std::string> &arguments,
+                 int standardError = -1);
 
     pid_t pid() const { return m_process.pid(); }
     /// One order line for the robot ("type ABC", "enter", "menu port2" ...).
