@@ -74,8 +74,8 @@ int main(int argc, char *argv[])
 
     ComRS232 window(pollTimer, traitRS);
     // The trace sits around the port and the window; it only forwards until someone listens.
-    TraceTap tap(MSComm1, window, traitRS);
-    GesRS gesRS({tap.port(), Time_Wait, Timer_car, Timer_mes, events, clock, tap.view()}, traitRS);
+    TraceTap tap({MSComm1, Time_Wait, Timer_car, Timer_mes, events, clock, window}, traitRS);
+    GesRS gesRS(tap.platform(), traitRS);
     window.attach(gesRS);
     InstructionHistory history(InstructionHistory::defaultPath());
     window.setInstructionHistory(&history);

@@ -9,10 +9,10 @@ namespace {
 
 struct TraceRig : EngineFakes, TraceSink
 {
-    TraceTap tap{port, view, traitRS, [this] { return timeline.now(); }};
-    GesRS gesrs{
-        GesRSPlatform{tap.port(), Time_Wait, Timer_car, Timer_mes, events, clock, tap.view()},
-        traitRS};
+    TraceTap tap{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, view},
+                 traitRS,
+                 [this] { return timeline.now(); }};
+    GesRS gesrs{tap.platform(), traitRS};
     std::vector<std::string> lines;
 
     // As a finished exchange leaves it: COM1 at 9600 baud open, nothing to settle.
