@@ -22,8 +22,9 @@ QString InstructionHistory::defaultPath()
 
 InstructionHistory::InstructionHistory(QString path)
     : m_path(std::move(path))
-    , m_entries(readFile())
-{}
+{
+    // Nothing is read yet: the file is read when a walk begins, not while the window starts.
+}
 
 void InstructionHistory::record(const QString &instruction)
 {

@@ -27,14 +27,15 @@ public:
     QString older(const QString &current);
     QString newer(const QString &current);
 
-    QStringList entries() const { return m_entries; }
+    /// What the file keeps now, oldest first.
+    QStringList entries() const { return readFile(); }
 
 private:
     QStringList readFile() const;
     void writeFile(const QStringList &entries) const;
 
     QString m_path;
-    QStringList m_entries;  // oldest first
+    QStringList m_entries;  // oldest first, as the walk or the latest record saw them
     qsizetype m_steps = 0;  // how far the walk has gone back; 0 is the box's own text
     QString m_draft;        // the box's text when the walk began
 };
