@@ -89,6 +89,8 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments,
         std::optional<std::string> value;
         if (argument == "--help") {
             commandLine.showHelp = true;
+        } else if (argument == "--trace") {
+            commandLine.trace = true;
         } else if (argument == "--list-ports") {
             commandLine.listPorts = commandLine.console = true;
         } else if (takeValue(arguments, i, kSendOption, value)) {
@@ -126,9 +128,10 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments,
 
 std::string usageText()
 {
-    return "Usage : comrs232 [--port1=CHEMIN] ... [--port4=CHEMIN] [com2|com3|com4] [9600]\n"
+    return "Usage : comrs232 [--port1=CHEMIN] ... [--port4=CHEMIN] [--trace] [com2|com3|com4] "
+           "[9600]\n"
            "        comrs232 [OPTIONS DE PORT] --send TEXTE [--send TEXTE ...] "
-           "[--timeout-ms N]\n"
+           "[--timeout-ms N] [--trace]\n"
            "        comrs232 [--port1=CHEMIN] ... [--port4=CHEMIN] --list-ports\n"
            "\n"
            "Envoie des instructions à un appareil par liaison série RS232 et affiche ses "
@@ -138,6 +141,8 @@ std::string usageText()
            "  9600               vitesse de départ 9600 bauds (1200 par défaut)\n"
            "  --portN=CHEMIN     périphérique du port COMN, N de 1 à 4\n"
            "                     (par défaut /dev/ttyS0 ... /dev/ttyS3)\n"
+           "  --trace            écrit la trace du protocole sur la sortie d'erreur\n"
+           "                     (Ctrl+T ou F12 l'affiche dans une fenêtre)\n"
            "  --help             affiche cette aide et quitte\n"
            "\n"
            "Le port et la vitesse se changent ensuite par les menus « Port Série » et "

@@ -19,7 +19,8 @@ struct CommandLine
     /// A console mode (--send, --list-ports, --timeout-ms) was asked for: its usage errors
     /// end with status 64.
     bool console = false;
-    std::string error;  // for the operator, in French; empty when the line is sound
+    bool trace = false;  // --trace: the protocol trace on standard error
+    std::string error;   // for the operator, in French; empty when the line is sound
 };
 
 /// `devicePaths` are the defaults that --port1=PATH .. --port4=PATH replace.

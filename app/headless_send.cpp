@@ -5,6 +5,7 @@
 #include "console_view.h"
 #include "held_lines.h"
 #include "qt_engine_seams.h"
+#include "trace_tap.h"
 #include "traitrs.h"
 
 #include <QTimer>
@@ -17,7 +18,10 @@ int runHeadlessSend(const CommandLine &commandLine)
     releaseHeldLinesOnTerminationSignals();
     TraitRS traitRS;
     ConsoleView view(traitRS, stdout, stderr);
-    GesRS gesRS(seams.platform(view), traitRS);
+    TraceTap tap(seams.platform(view), traitRS);
+    if (commandLine.trace)
+        tap.traceToStandardError();
+    GesRS gesRS(tap.platform(), traitRS);
 
     const ArgumentPresets presets = presetsFrom(commandLine.argumentText);
     gesRS.voie_serie_Select = presets.port;

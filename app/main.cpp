@@ -7,11 +7,14 @@
 #include "gesrs.h"
 #include "headless_send.h"
 #include "held_lines.h"
+#include "instruction_history.h"
 #include "port_listing.h"
 #include "qt_engine_seams.h"
 #include "qt_one_shot_timer.h"
 #include "start_up.h"
 #include "termios_serial_port.h"
+#include "trace_tap.h"
+#include "trace_window.h"
 #include "traitrs.h"
 
 #include <QApplication>
@@ -78,8 +81,15 @@ int main(int argc, char *argv[])
     TraitRS traitRS;
 
     ComRS232 window(pollTimer, traitRS);
-    GesRS gesRS(seams.platform(window), traitRS);
+    // The trace sits around the port and the window; it only forwards until someone listens.
+    TraceTap tap(seams.platform(window), traitRS);
+    GesRS gesRS(tap.platform(), traitRS);
     window.attach(gesRS);
+    InstructionHistory history(InstructionHistory::defaultPath());
+    window.setInstructionHistory(&history);
+    if (commandLine.trace)
+        tap.traceToStandardError();
+    offerTraceWindow(window, tap.trace());
     window.setProgramEnd([] {
         // Closing the window ends the program at once, also from inside an exchange's wait:
         // nothing more goes out on the line, and no close of the port can hold the end up.
