@@ -28,8 +28,8 @@ void describeComItems(ComRS232 &window,
                       const std::array<std::string, 4> &devicePaths)
 {
     window.Portlist->setToolTipsVisible(true);
-    refreshTips(window, finder, devicePaths);
-    // An adapter plugged in or pulled out while the program runs shows at the next look.
+    // Tips are only seen in the open menu: they are made as it opens, not while the window
+    // starts, and an adapter plugged in or pulled out meanwhile shows at the next look.
     QObject::connect(window.Portlist,
                      &QMenu::aboutToShow,
                      &window,
