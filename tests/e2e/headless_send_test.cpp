@@ -113,6 +113,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         SendCase{"verified", {}, {"--send", "ETAT", "--send=A B"}, 0, "ETAT\nA B\n", ""},
         SendCase{"traced", {}, {"--send", "ETAT", "--trace"}, 0, "ETAT\n", "<STX>ETAT<ETX>"},
+        // A reply stays one line, and cannot drive the terminal.
+        SendCase{"controlsInReply",
+                 {"--reply", "A\nB\x1B[1m"},
+                 {"--send", "ETAT"},
+                 0,
+                 "A<0A>B<1B>[1m\n",
+                 ""},
         SendCase{"noAck",
                  {"--fault", "no-ack"},
                  {"--send", "ETAT"},
