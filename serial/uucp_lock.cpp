@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -15,6 +16,10 @@ namespace {
 // A lock file holds a pid in eleven characters; a longer one was not made by a program that
 // follows the convention, and is not read.
 constexpr off_t kMaxLockFileSize = 128;
+
+// A program that makes its lock file first and writes its pid next leaves it empty for a moment:
+// an empty file this young is that program's lock, not a stale one.
+constexpr time_t kLockWritingSeconds = 5;
 
 enum class Holder { Nobody, ThisProcess, Stale, Other };
 
@@ -59,6 +64,9 @@ Holder holderOf(const std::string &path)
         n = ::read(fd, buffer, sizeof buffer);
     ::close(fd);
     if (n < 0)
+        return Holder::Other;
+    const time_t age = ::time(nullptr) - file.st_mtime;
+    if (n == 0 && age >= 0 && age < kLockWritingSeconds)
         return Holder::Other;
     const std::optional<pid_t> owner = lockOwner(std::string(buffer, static_cast<std::size_t>(n)));
     if (!owner || !processRuns(*owner))

@@ -35,6 +35,13 @@ TEST_F(UucpLock, aLockIsTakenOverOnlyFromAProcessThatEndedAndAnOddFileMeansBusy)
         {"init never ends", [&] { plant("         1\n"); }, Busy},
         {"no such process", [&] { plant("2147483647\n"); }, Taken},
         {"junk", [&] { plant("junk\n"); }, Taken},
+        {"being written", [&] { plant(""); }, Busy},
+        {"empty for long",
+         [&] {
+             plant("");
+             fs::last_write_time(lock, fs::file_time_type::clock::now() - std::chrono::minutes(1));
+         },
+         Taken},
         {"this process", [&] { plant(pidLine); }, AlreadyOurs},
         // The lock directory is writable by every user: what is planted there must neither
         // stall the program nor be followed.
