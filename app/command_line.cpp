@@ -109,7 +109,7 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments,
         } else if (const int index = portOptionIndex(argument); index >= 0) {
             std::string path = argument.substr(kPortOption.size() + 2);
             if (path.empty())
-                fail("comrs232: chemin de périphérique vide dans " + argument);
+                fail("comrs232 : chemin de périphérique vide dans " + argument);
             else
                 commandLine.devicePaths[static_cast<std::size_t>(index)] = std::move(path);
         } else {
