@@ -71,7 +71,8 @@ void releaseHeldLines() noexcept
 
 void releaseHeldLinesOnTerminationSignals()
 {
-    constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+    // SIGPIPE: a script that stops reading the replies (comrs232 --send ... | head -1).
+    constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGPIPE};
     struct sigaction action = {};
     action.sa_handler = releaseAndEnd;
     action.sa_flags = SA_RESETHAND;

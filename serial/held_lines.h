@@ -14,5 +14,5 @@ void forgetHeldLine(int fd);
 /// cleared and the lock file removed. Async-signal-safe; for a program about to end at once.
 void releaseHeldLines() noexcept;
 
-/// SIGTERM, SIGINT and SIGHUP release the held lines, then end the program as they would have.
+/// SIGTERM, SIGINT, SIGHUP and SIGPIPE release the held lines, then end the program as they would have.
 void releaseHeldLinesOnTerminationSignals();

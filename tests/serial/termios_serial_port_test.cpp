@@ -142,7 +142,7 @@ TEST_F(PseudoTerminalPort, aLineHeldByAnotherProgramIsBusyUntilItLetsGo)
 // the device's simulator keeps the terminal open) nor locked.
 TEST_F(PseudoTerminalPort, everyWayOutOfTheProgramLetsGoOfTheLine)
 {
-    for (const int signal : {0, SIGTERM}) {
+    for (const int signal : {0, SIGTERM, SIGPIPE}) {
         SCOPED_TRACE(signal);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
