@@ -55,8 +55,10 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
         SCOPED_TRACE(::testing::PrintToString(answer.empty() ? "" : answer.back().bytes));
         EngineRig rig;
         rig.device.answerNext(answer);
-        if (text == latin1("Erreur de parité"))
-            rig.device.spoilAnswers(1009);
+        if (text == latin1("Erreur de parité")) {
+            rig.port.spoilDeliveries();
+            rig.port.setCommEvent(1009);
+        }
 
         rig.gesrs.envoicom("A");
 

@@ -69,14 +69,16 @@ public:
     std::uint64_t ReceptionFaults() const override { return m_receptionFaults; }
 
     // The device side. Characters reaching a closed port are lost, as on a real line.
-    void deliver(const std::string &bytes) { m_rx += m_open ? bytes : ""; }
+    void deliver(const std::string &bytes)
+    {
+        if (m_open) {
+            m_rx += bytes;
+            m_receptionFaults += m_spoiling ? bytes.size() : 0;
+        }
+    }
     void setCommEvent(int code) { m_commEvent = code; }
     /// Characters delivered from now on count as spoiled, as a parity error would leave them.
-    void deliverSpoiled(const std::string &bytes)
-    {
-        deliver(bytes);
-        m_receptionFaults += bytes.size();
-    }
+    void spoilDeliveries() { m_spoiling = true; }
     std::function<void(const std::string &)> onOutput;  // called with each Output
 
     /// The next `times` calls of `call` throw CommError(number), before any effect.
@@ -116,6 +118,7 @@ private:
     VirtualTimeline &m_timeline;
     bool m_open = false;
     int m_commEvent = 0;
+    bool m_spoiling = false;
     std::uint64_t m_receptionFaults = 0;
     std::string m_rx;
     std::string m_written;
