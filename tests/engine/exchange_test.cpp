@@ -42,7 +42,6 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
         {"PB MAUVAIS CHECKSUM", {{50, "\x06" + z0("A6")}}},
         {"PB MAUVAIS CHECKSUM", {{50, "\x06" + z0("6a")}}},
         {"PAS D'ACK RECU", {{50, z0("6A")}}},
-        {"PAS DE RECEPTION STX", {{50, "\x06X" + z0("6A")}}},
         {"PAS DE RECEPTION STX", {{50, "\x06"}, {600, "X"}}},
         {"ABSENCE DE REPONSE", {}},
         {"ABSENCE DE REPONSE", {{50, "\x06\x02Z"}}},
