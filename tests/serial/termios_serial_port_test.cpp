@@ -107,13 +107,14 @@ TEST_F(PseudoTerminalPort, takesItsSpeedAtEachOpen)
     }
 }
 
-TEST_F(PseudoTerminalPort, openFailuresAreNumberedAndLeaveThePortClosed)
+TEST_F(PseudoTerminalPort, openFailuresAreNumberedAndLeaveThePortClosedAndUnlocked)
 {
     for (const std::int16_t commPort : {0, 2, 3, 4, 5}) {
         port.setCommPort(commPort);
         EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8005) << "COM" << commPort;
         EXPECT_FALSE(port.PortOpen() || watcher.armed());
     }
+    EXPECT_TRUE(fs::is_empty(lockDirectory)) << "a failed open kept its lock file";
     port.setCommPort(1);
     port.setSettings("9600,e,7,3");
     EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8011);
