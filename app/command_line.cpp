@@ -27,6 +27,10 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments,
             commandLine.showHelp = true;
             continue;
         }
+        if (argument == "--trace") {
+            commandLine.trace = true;
+            continue;
+        }
         const int index = portOptionIndex(argument);
         if (index < 0) {
             rest.push_back(argument);
@@ -49,7 +53,8 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments,
 
 std::string usageText()
 {
-    return "Usage : comrs232 [--port1=CHEMIN] ... [--port4=CHEMIN] [com2|com3|com4] [9600]\n"
+    return "Usage : comrs232 [--port1=CHEMIN] ... [--port4=CHEMIN] [--trace] [com2|com3|com4] "
+           "[9600]\n"
            "\n"
            "Envoie des instructions à un appareil par liaison série RS232 et affiche ses "
            "réponses.\n"
@@ -58,6 +63,8 @@ std::string usageText()
            "  9600               vitesse de départ 9600 bauds (1200 par défaut)\n"
            "  --portN=CHEMIN     périphérique du port COMN, N de 1 à 4\n"
            "                     (par défaut /dev/ttyS0 ... /dev/ttyS3)\n"
+           "  --trace            écrit la trace du protocole sur la sortie d'erreur\n"
+           "                     (Ctrl+T ou F12 l'affiche dans une fenêtre)\n"
            "  --help             affiche cette aide et quitte\n"
            "\n"
            "Le port et la vitesse se changent ensuite par les menus « Port Série » et "

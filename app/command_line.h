@@ -12,7 +12,8 @@ struct CommandLine
     std::string argumentText;
     std::array<std::string, 4> devicePaths;  // COM1 .. COM4
     bool showHelp = false;
-    std::string error;  // for the operator, in French; empty when the line is sound
+    bool trace = false;  // --trace: the protocol trace on standard error
+    std::string error;   // for the operator, in French; empty when the line is sound
 };
 
 /// `devicePaths` are the defaults that --port1=PATH .. --port4=PATH replace.

@@ -5,12 +5,15 @@
 #include "french_translations.h"
 #include "gesrs.h"
 #include "held_lines.h"
+#include "instruction_history.h"
 #include "qt_clock.h"
 #include "qt_data_watcher.h"
 #include "qt_event_pump.h"
 #include "qt_one_shot_timer.h"
 #include "start_up.h"
 #include "termios_serial_port.h"
+#include "trace_tap.h"
+#include "trace_window.h"
 #include "traitrs.h"
 
 #include <QApplication>
@@ -70,8 +73,15 @@ int main(int argc, char *argv[])
     TraitRS traitRS;
 
     ComRS232 window(pollTimer, traitRS);
-    GesRS gesRS({MSComm1, Time_Wait, Timer_car, Timer_mes, events, clock, window}, traitRS);
+    // The trace sits around the port and the window; it only forwards until someone listens.
+    TraceTap tap({MSComm1, Time_Wait, Timer_car, Timer_mes, events, clock, window}, traitRS);
+    GesRS gesRS(tap.platform(), traitRS);
     window.attach(gesRS);
+    InstructionHistory history(InstructionHistory::defaultPath());
+    window.setInstructionHistory(&history);
+    if (commandLine.trace)
+        tap.traceToStandardError();
+    offerTraceWindow(window, tap.trace());
     window.setProgramEnd([] {
         // Closing the window ends the program at once, also from inside an exchange's wait:
         // nothing more goes out on the line, and no close of the port can hold the end up.

@@ -18,8 +18,8 @@ struct Simulator : SimulatorProcess
 /// The real program with the robot, on these command-line arguments.
 struct Program : RobotProgram
 {
-    explicit Program(const std::vector<std::string> &arguments)
-        : RobotProgram(COMRS232_PROGRAM, ROBOT_PLUGIN_PATH, arguments)
+    explicit Program(const std::vector<std::string> &arguments, int standardError = -1)
+        : RobotProgram(COMRS232_PROGRAM, ROBOT_PLUGIN_PATH, arguments, standardError)
     {}
 };
 

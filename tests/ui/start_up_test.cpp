@@ -41,15 +41,21 @@ TEST(StartUp, portOptionsMapDevicesAndStayOutOfTheArgumentText)
 {
     const std::array<std::string, 4> defaults = {
         "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"};
-    const CommandLine line = parseCommandLine(
-        {"COM4", "--port3=/dev/ttyUSB0", "--port1=/dev/pts/9600com2", "a  b", "--PORT2=z"},
-        defaults);
+    const CommandLine line = parseCommandLine({"COM4",
+                                               "--port3=/dev/ttyUSB0",
+                                               "--trace",
+                                               "--port1=/dev/pts/9600com2",
+                                               "a  b",
+                                               "--PORT2=z"},
+                                              defaults);
     EXPECT_EQ(line.argumentText, "COM4 a  b --PORT2=z");
     EXPECT_EQ(line.devicePaths,
               (std::array<std::string, 4>{
                   "/dev/pts/9600com2", "/dev/ttyS1", "/dev/ttyUSB0", "/dev/ttyS3"}));
     EXPECT_EQ(line.error, "");
     EXPECT_FALSE(line.showHelp);
+    EXPECT_TRUE(line.trace);
+    EXPECT_FALSE(parseCommandLine({"com2 --trace"}, defaults).trace);
     EXPECT_NE(parseCommandLine({"--port2="}, defaults).error, "");
     EXPECT_TRUE(parseCommandLine({"com2", "--help"}, defaults).showHelp);
 }
