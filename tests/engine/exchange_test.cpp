@@ -52,9 +52,10 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
         {latin1("Erreur de parité"), {{50, "\x06" + FakeDevice::replyFrame("Z??0", "6A")}}}};
     for (const auto &[text, answer] : cases) {
         SCOPED_TRACE(::testing::PrintToString(answer.empty() ? "" : answer.back().bytes));
+        const bool spoiled = text == latin1("Erreur de parité");
         EngineRig rig;
         rig.device.answerNext(answer);
-        if (text == latin1("Erreur de parité")) {
+        if (spoiled) {
             rig.port.spoilDeliveries();
             rig.port.setCommEvent(1009);
         }
@@ -65,6 +66,13 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
         EXPECT_LE(rig.traitRS.reponse[0].size(), 64u * 1024);
         EXPECT_TRUE(rig.view.shown.empty());
         EXPECT_EQ(rig.device.acksReceived(), 0);
+        if (spoiled) {
+            // Marks spoil their own reply, not every one after it.
+            rig.port.spoilDeliveries(false);
+            rig.answer(FakeDevice::goodReply("OK"));
+            rig.gesrs.envoicom("B");
+            EXPECT_EQ(rig.view.shown, Texts{"OK"});
+        }
     }
 }
 

@@ -78,7 +78,7 @@ public:
     }
     void setCommEvent(int code) { m_commEvent = code; }
     /// Characters delivered from now on count as spoiled, as a parity error would leave them.
-    void spoilDeliveries() { m_spoiling = true; }
+    void spoilDeliveries(bool on = true) { m_spoiling = on; }
     std::function<void(const std::string &)> onOutput;  // called with each Output
 
     /// The next `times` calls of `call` throw CommError(number), before any effect.
