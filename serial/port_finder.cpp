@@ -10,13 +10,28 @@ namespace {
 const std::string kDevPrefix = "/dev/";
 constexpr int kLevelsAbove = 4;  // from a tty's device up to the USB device or chip it hangs on
 
+// A USB adapter names itself: its strings reach the operator's terminal, where a control
+// character would act instead of showing. Such a character is shown as its code ("<1B>").
 std::string attribute(const fs::path &file)
 {
+    static constexpr char kHexDigits[] = "0123456789ABCDEF";
     std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
     std::string value;
-    std::getline(in, value);
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\n'))
-        value.pop_back();
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            value += c;
+            continue;
+        }
+        value += '<';
+        value += kHexDigits[byte >> 4];
+        value += kHexDigits[byte & 0x0F];
+        value += '>';
+    }
     return value;
 }
 

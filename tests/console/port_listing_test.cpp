@@ -31,7 +31,7 @@ protected:
         write(usb / "idProduct", "6001\n");
         write(usb / "manufacturer", "FTDI\n");
         write(usb / "product", "FT232R USB UART\n");
-        write(usb / "serial", "A10K\n");
+        write(usb / "serial", "A10K\x1B[2J\n");  // an adapter's string cannot drive the terminal
         const fs::path adapter = devicesDir("usb1/1-1/1-1:1.0/ttyUSB0");
         link(adapter / "driver", "../../../../../bus/usb-serial/drivers/ftdi_sio");
         tty("ttyUSB0", adapter, "");
@@ -77,7 +77,8 @@ TEST_F(MadeUpMachine, listsTheLinesWithHardwareAndWhatEachComOpens)
     EXPECT_EQ(portListing(finder, {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", byId}),
               "Ports série présents :\n"
               "  /dev/ttyS0  port série intégré (serial)\n"
-              "  /dev/ttyUSB0  FTDI FT232R USB UART, n° de série A10K, USB 0403:6001 (ftdi_sio)\n"
+              "  /dev/ttyUSB0  FTDI FT232R USB UART, n° de série A10K<1B>[2J, USB 0403:6001 "
+              "(ftdi_sio)\n"
               "    chemin stable, à préférer : " +
                   byId +
                   "\n"
@@ -88,7 +89,7 @@ TEST_F(MadeUpMachine, listsTheLinesWithHardwareAndWhatEachComOpens)
                   "  COM3 (--port3) -> /dev/ttyS2 : absent\n"
                   "  COM4 (--port4) -> " +
                   byId +
-                  " : ttyUSB0, FTDI FT232R USB UART, n° de série A10K, USB 0403:6001 "
+                  " : ttyUSB0, FTDI FT232R USB UART, n° de série A10K<1B>[2J, USB 0403:6001 "
                   "(ftdi_sio)\n");
 }
 
