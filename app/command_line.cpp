@@ -37,6 +37,11 @@ std::string instructionProblem(const std::string &text)
         return "comrs232 : l'instruction « " + text +
                " » contient un caractère que la ligne ne peut pas transmettre (accent, "
                "caractère de contrôle) ; seuls les caractères ASCII imprimables passent";
+    // The engine takes this text for a poll: nothing would go out, and before a first exchange
+    // the poll would never end.
+    if (text == kPollInstruction)
+        return "comrs232 : l'instruction « " + text +
+               " » ne peut pas être envoyée : l'outil s'en sert pour interroger la ligne";
     if (instructionRefusal(text).empty())
         return {};
     return "comrs232 : l'instruction de " + std::to_string(text.size()) +

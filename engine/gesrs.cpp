@@ -11,8 +11,6 @@
 
 namespace {
 
-const std::string kPollMarker = "WWWW";
-
 constexpr int kCharacterTimeoutMs = 500;  // silence allowed between characters of a reply
 constexpr int kSlowAckTimeoutMs = 3000;   // after the ACK of a "V..." instruction
 constexpr int kReportThrottleMs = 1000;   // at most one protocol or line report a second
@@ -89,7 +87,7 @@ void GesRS::envoicom(const std::string &requet)
     // A copy: the caller's string may be shared state that a nested call changes while we wait.
     const std::string text = requet;
     Call call;
-    call.poll = text == kPollMarker;
+    call.poll = text == kPollInstruction;
 
     if (!call.poll) {
         if (const std::string refusal = instructionRefusal(text); !refusal.empty()) {

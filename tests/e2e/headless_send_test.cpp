@@ -147,7 +147,13 @@ INSTANTIATE_TEST_SUITE_P(
                  64,
                  "",
                  "comrs232 : "},
-        SendCase{"accent", {}, {"--send", "ETAT", "--send", "\xC3\xA9"}, 64, "", "comrs232 : "}),
+        SendCase{"accent", {}, {"--send", "ETAT", "--send", "\xC3\xA9"}, 64, "", "comrs232 : "},
+        SendCase{"pollText",
+                 {},
+                 {"--send", "WWWW", "--timeout-ms", "5000"},
+                 64,
+                 "",
+                 "comrs232 : l'instruction « WWWW »"}),
     [](const testing::TestParamInfo<SendCase> &info) { return info.param.name; });
 
 }  // namespace
