@@ -1,6 +1,7 @@
 // A test robot loaded into the real program as a Qt generic plugin: it plays the operator,
 // reading its orders from the descriptor named by COMRS_ROBOT_FD, one a line:
 //   type TEXT   keys typed into TxWin, one per character (TEXT in UTF-8)
+//   paste TEXT  TEXT put into TxWin at once, as an operator's paste would
 //   clear       TxWin emptied as an operator would: Ctrl+A, then Backspace
 //   enter       the Enter key in TxWin
 //   menu NAME   the menu item of that object name chosen (port1..port4, SPEED1, SPEED2)
@@ -197,6 +198,8 @@ private:
             if (order.startsWith(QLatin1String("type "))) {
                 for (const QChar c : order.mid(5))
                     sendKey(m_entry, Qt::Key_unknown, QString(c));
+            } else if (order.startsWith(QLatin1String("paste "))) {
+                m_entry->insert(order.mid(6));
             } else if (order == QLatin1String("clear")) {
                 sendKey(m_entry, Qt::Key_A, QString(), Qt::ControlModifier);
                 sendKey(m_entry, Qt::Key_Backspace, QStringLiteral("\b"));
