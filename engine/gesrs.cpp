@@ -3,10 +3,11 @@
 #include "comm_error.h"
 #include "failure_messages.h"
 #include "frame.h"
+#include "instruction_check.h"
 #include "line_events.h"
 #include "line_setup.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -16,13 +17,10 @@ constexpr int kCharacterTimeoutMs = 500;  // silence allowed between characters 
 constexpr int kSlowAckTimeoutMs = 3000;   // after the ACK of a "V..." instruction
 constexpr int kReportThrottleMs = 1000;   // at most one protocol or line report a second
 constexpr std::int16_t kSettlingSeconds = 3;
-
-// The line carries 7 data bits: a byte above 127 would reach the device with its top bit dropped.
-bool fitsSevenBits(const std::string &text)
-{
-    return std::none_of(
-        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 127; });
-}
+// Far more than any real reply; a device that never sends ETX must not grow memory for ever.
+constexpr std::size_t kMaxReplyLength = 64 * 1024;
+// What the operator is told of it: the receive-overflow line event's text (Latin-1).
+const std::string kReceiveOverflowText = "D\xE9passement du tampon de r\xE9" "ception";
 
 int postSendIntervalMs(const std::string &text, bool at9600)
 {
@@ -94,8 +92,8 @@ void GesRS::envoicom(const std::string &requet)
     call.poll = text == kPollMarker;
 
     if (!call.poll) {
-        if (!fitsSevenBits(text)) {
-            reportProblem(problemCaption("CARACTERE NON TRANSMISSIBLE"));
+        if (const std::string refusal = instructionRefusal(text); !refusal.empty()) {
+            reportProblem(problemCaption(refusal));
             return;
         }
         settlingWait();
@@ -114,6 +112,19 @@ void GesRS::envoicom(const std::string &requet)
         postSendWait(postSendIntervalMs(text, Select_Vitesse_9600));
     }
     receive(call);
+    if (!call.poll)
+        abandonUnfinishedReply();
+}
+
+void GesRS::abandonUnfinishedReply()
+{
+    // The window empties reponse(0) after every operator exchange, so a reply cut off past its
+    // STX can no longer be shown whole: a later poll must not complete and acknowledge its tail.
+    // The reception starts over at STX, where a device that sends its reply again is understood.
+    if (etape_Rs232 >= 2) {
+        etape_Rs232 = 1;
+        m_traitRS.reponse.at(no_reponse).clear();
+    }
 }
 
 template <typename Step>
@@ -180,6 +191,7 @@ void GesRS::flushInput(const Call &call)
     // Stale characters must not be taken for the answer to the frame about to go out.
     if (componentStep(call, [this] { return MSComm1.InBufferCount(); }) > 0)
         Car = componentStep(call, [this] { return MSComm1.Input(); });
+    m_faultsSeen = MSComm1.ReceptionFaults();
 }
 
 void GesRS::sendFrame(const Call &call, const std::string &text)
@@ -211,6 +223,7 @@ void GesRS::receive(Call &call)
         if (componentStep(call, [this] { return MSComm1.InBufferCount(); }) > 0) {
             FlagRS232 = true;
             Car = componentStep(call, [this] { return MSComm1.Input(); });
+            noteSpoiledPiece();
             Timer_car.setEnabled(true);
             Timer_car.setInterval(kCharacterTimeoutMs);
             // A poll that meets the end of a piece inside the reply text returns at once and
@@ -246,32 +259,47 @@ void GesRS::receive(Call &call)
     Timer_car.setEnabled(false);
 }
 
+void GesRS::noteSpoiledPiece()
+{
+    const std::uint64_t faults = MSComm1.ReceptionFaults();
+    m_pieceSpoiled = faults != m_faultsSeen;
+    m_faultsSeen = faults;
+    m_replySpoiled = m_replySpoiled || m_pieceSpoiled;
+}
+
 GesRS::MachineStop GesRS::runReceptionMachine(Call &call)
 {
-    // The first character of Car is looked at afresh on every turn: a failure box shown while
-    // the ACK is written runs events, and a nested call may then have changed Car. An empty Car
-    // (a read cancelled in the failure box) feeds nothing.
-    while (!Car.empty()) {
-        const char c = Car.front();
-        const bool more = Car.size() > 1;
+    // Consumed characters are counted and cut from Car at once when the machine stops, so a
+    // large piece costs its length, not its square. Only the ACK written for a good reply can
+    // run events (a failure box), and a nested call may then change Car: Car is cut before it.
+    std::size_t consumed = 0;
+    const auto stop = [&](MachineStop how) {
+        Car.erase(0, consumed);
+        return how;
+    };
+    while (consumed < Car.size()) {
+        const char c = Car[consumed];
+        const bool more = consumed + 1 < Car.size();
         switch (etape_Rs232) {
         case 0:  // waiting for the device's ACK
             if (c != kAck) {
                 call.msg_pb = "PAS D'ACK RECU";
-                return MachineStop::Stopped;
+                return stop(MachineStop::Stopped);
             }
             Timer_car.setInterval(requete.starts_with('V') ? kSlowAckTimeoutMs
                                                            : kCharacterTimeoutMs);
             etape_Rs232 = 1;
             no_reponse = 0;
             m_traitRS.reponse.at(no_reponse).clear();
+            // A new reply: only faults in the piece that brings it can spoil it.
+            m_replySpoiled = m_pieceSpoiled;
             break;
         case 1:  // waiting for the STX that opens the reply
             Timer_car.setInterval(kCharacterTimeoutMs);
             if (c != kStx) {
                 call.msg_pb = "PAS DE RECEPTION STX";
                 Status = 2;
-                return MachineStop::Stopped;
+                return stop(MachineStop::Stopped);
             }
             checksum = 0;
             m_traitRS.reponse.at(no_reponse).clear();
@@ -283,10 +311,18 @@ GesRS::MachineStop GesRS::runReceptionMachine(Call &call)
                 etape_Rs232 = 3;
                 break;
             }
+            if (m_traitRS.reponse.at(no_reponse).size() >= kMaxReplyLength) {
+                // A reply without end: dropped, and the exchange ends whatever the throttle.
+                m_traitRS.reponse.at(no_reponse).clear();
+                etape_Rs232 = 0;
+                call.msg_pb = kReceiveOverflowText;
+                Status = 2;
+                return stop(MachineStop::Stopped);
+            }
             checksum ^= static_cast<std::uint8_t>(c);
             m_traitRS.reponse.at(no_reponse) += c;
             if (!more)
-                return MachineStop::InsideText;
+                return stop(MachineStop::InsideText);
             break;
         case 3:  // high checksum digit, checked with the low one
             Timer_car.setInterval(kCharacterTimeoutMs);
@@ -296,7 +332,13 @@ GesRS::MachineStop GesRS::runReceptionMachine(Call &call)
         case 4:  // low checksum digit; whatever follows in this piece is ignored
             Timer_car.setInterval(kCharacterTimeoutMs);
             etape_Rs232 = 0;
-            if (replyDigitsMatch(checksum, chk_haut, c)) {
+            Car.erase(0, std::exchange(consumed, 0));
+            if (m_replySpoiled) {
+                // A character of this reply was marked bad or lost: the digits may match by
+                // chance (two replaced characters cancel out). The line event says what happened.
+                call.msg_pb = lineEventText(
+                    [&] { return componentStep(call, [this] { return MSComm1.CommEvent(); }); });
+            } else if (replyDigitsMatch(checksum, chk_haut, c)) {
                 componentStep(call, [this] { MSComm1.Output(std::string(1, kAck)); });
                 m_view.afficheRecept();
                 Status = 1;
@@ -305,11 +347,11 @@ GesRS::MachineStop GesRS::runReceptionMachine(Call &call)
             }
             return MachineStop::Stopped;
         default:
-            return MachineStop::Stopped;
+            return stop(MachineStop::Stopped);
         }
         if (!more)
-            return MachineStop::Stopped;
-        Car.erase(0, 1);
+            return stop(MachineStop::Stopped);
+        ++consumed;
     }
-    return MachineStop::Stopped;
+    return stop(MachineStop::Stopped);
 }

@@ -77,12 +77,17 @@ private:
     void postSendWait(int intervalMs);
     void receive(Call &call);
     MachineStop runReceptionMachine(Call &call);
+    void noteSpoiledPiece();
+    void abandonUnfinishedReply();
 
     EventPump &m_events;
     Clock &m_clock;
     OperatorView &m_view;
     TraitRS &m_traitRS;
 
-    std::uint8_t checksum = 0;  // running exclusive-or of the text being sent or received
-    std::string chk_haut;       // first checksum digit of the reply, until the second arrives
+    std::uint8_t checksum = 0;       // running exclusive-or of the text being sent or received
+    std::string chk_haut;            // first checksum digit of the reply, until the second arrives
+    std::uint64_t m_faultsSeen = 0;  // the component's ReceptionFaults at the latest read
+    bool m_pieceSpoiled = false;     // the latest piece held a bad or lost character
+    bool m_replySpoiled = false;     // so did a piece of the reply being received
 };

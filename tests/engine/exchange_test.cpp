@@ -59,19 +59,55 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
         {"PAS DE RECEPTION STX", {{50, "\x06X" + z0("6A")}}},
         {"PAS DE RECEPTION STX", {{50, "\x06"}, {600, "X"}}},
         {"ABSENCE DE REPONSE", {}},
-        {"ABSENCE DE REPONSE", {{50, "\x06\x02Z"}}}};
+        {"ABSENCE DE REPONSE", {{50, "\x06\x02Z"}}},
+        // A reply without end is dropped once it passes 64 KB, whatever the throttle.
+        {latin1("Dépassement du tampon de réception"),
+         {{50, "\x06\x02" + std::string(40000, 'A')}, {100, std::string(40000, 'A')}}},
+        // Two bad characters, both read as '?', leave the checksum right: the marks refuse it.
+        {latin1("Erreur de parité"), {{50, "\x06" + FakeDevice::replyFrame("Z??0", "6A")}}}};
     for (const auto &[text, answer] : cases) {
         SCOPED_TRACE(::testing::PrintToString(answer.empty() ? "" : answer.back().bytes));
         EngineRig rig;
         rig.device.answerNext(answer);
+        if (text == latin1("Erreur de parité"))
+            rig.device.spoilAnswers(1009);
 
         rig.gesrs.envoicom("A");
 
         EXPECT_EQ(rig.view.captions, Texts{problem(text)});
+        EXPECT_LE(rig.traitRS.reponse[0].size(), 64u * 1024);
         EXPECT_TRUE(rig.view.shown.empty());
         EXPECT_EQ(rig.device.acksReceived(), 0);
         EXPECT_EQ(rig.gesrs.Status, 2);
         EXPECT_FALSE(rig.Timer_car.enabled());
+    }
+}
+
+TEST(OperatorExchange, cutOffInsideTheReplyLeavesNoTailForTheNextPollToShow)
+{
+    // Cut inside the text and after the ETX: ABSENCE DE REPONSE; the window then empties
+    // reponse(0), and the rest that comes later must not pass for a reply: the reception waits
+    // for a new STX.
+    for (const std::string head : {"\x06\x02HEL", "\x06\x02HELLO\x03"}) {
+        SCOPED_TRACE(head);
+        const std::string whole = FakeDevice::goodReply("HELLO");
+        EngineRig rig;
+        rig.device.answerNext({{50, head}, {1400, whole.substr(head.size())}});
+
+        rig.gesrs.envoicom("HELLO");
+        rig.traitRS.reponse[0].clear();
+        rig.timeline.advance(2000);
+        rig.poll();
+
+        EXPECT_EQ(rig.view.captions,
+                  (Texts{problem("ABSENCE DE REPONSE"), problem("PAS DE RECEPTION STX")}));
+        EXPECT_TRUE(rig.view.shown.empty());
+        EXPECT_EQ(rig.device.acksReceived(), 0);
+
+        // Sent again whole, the reply is understood.
+        rig.port.deliver(whole.substr(1));
+        rig.poll();
+        EXPECT_EQ(rig.view.shown, Texts{"HELLO"});
     }
 }
 

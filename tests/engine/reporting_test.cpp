@@ -1,5 +1,6 @@
-// The problem report, its one-second throttle, line events and untransmissible instructions.
+// The problem report, its one-second throttle, line events and refused instructions.
 #include "engine_rig.h"
+#include "instruction_check.h"
 #include "operator_text.h"
 
 #include <gtest/gtest.h>
@@ -55,20 +56,29 @@ TEST(LineEventInAnExchange, isReportedOnlyFromAPassThatFindsNothingWaiting)
     }
 }
 
-TEST(UntransmissibleInstruction, isReportedWhateverTheThrottleAndNothingElseHappens)
+TEST(RefusedInstruction, isReportedWhateverTheThrottleAndNothingElseHappens)
 {
-    EngineRig rig(true);
-    rig.gesrs.reportProblem("earlier");  // the throttle runs
-    rig.gesrs.etape_Rs232 = 2;
-    rig.gesrs.Car = "x";
+    // 508 characters make a 512-character frame, as much as the transmit buffer holds.
+    EXPECT_EQ(instructionRefusal(std::string(508, 'A')), "");
+    const std::pair<std::string, std::string> cases[] = {
+        {latin1("réglé"), "CARACTERE NON TRANSMISSIBLE"},
+        {std::string(509, 'A'), "Tampon de transmission plein"},
+        {std::string(100000, 'A'), "Tampon de transmission plein"}};
+    for (const auto &[instruction, text] : cases) {
+        SCOPED_TRACE(text);
+        EngineRig rig(true);
+        rig.gesrs.reportProblem("earlier");  // the throttle runs
+        rig.gesrs.etape_Rs232 = 2;
+        rig.gesrs.Car = "x";
 
-    rig.gesrs.envoicom(latin1("réglé"));
+        rig.gesrs.envoicom(instruction);
 
-    EXPECT_EQ(rig.view.captions, (Texts{"earlier", problem("CARACTERE NON TRANSMISSIBLE")}));
-    EXPECT_TRUE(rig.port.propertyWrites().empty());
-    EXPECT_EQ(rig.events.calls(), 0);
-    EXPECT_EQ(rig.gesrs.etape_Rs232, 2);
-    EXPECT_EQ(rig.gesrs.Car, "x");
+        EXPECT_EQ(rig.view.captions, (Texts{"earlier", problem(text)}));
+        EXPECT_TRUE(rig.port.propertyWrites().empty());
+        EXPECT_EQ(rig.events.calls(), 0);
+        EXPECT_EQ(rig.gesrs.etape_Rs232, 2);
+        EXPECT_EQ(rig.gesrs.Car, "x");
+    }
 }
 
 }  // namespace
