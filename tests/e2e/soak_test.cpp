@@ -70,7 +70,7 @@ double average(const std::vector<long> &samples, std::size_t from, std::size_t t
 TEST(Soak, everyGoodReplyShownOnceAndEveryFaultReported)
 {
     const char *asked = std::getenv("COMRS_SOAK_EXCHANGES");
-    const int exchanges = asked ? std::atoi(asked) : 300;
+    const int exchanges = asked ? std::atoi(asked) : 50;
     Simulator device({"--baud",
                       "9600",
                       "--fault-rate",
