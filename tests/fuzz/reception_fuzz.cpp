@@ -4,7 +4,8 @@
 //   - every reply shown arrived whole, as STX, its text, ETX and the two digits of its checksum,
 //     and each such frame is shown at most once;
 //   - the tool sends exactly one ACK per reply shown, so never one for a bad reply;
-//   - a reply interrupted by a silence longer than the character watchdog is never shown;
+//   - a reply begun inside the operator exchange and ended after it is never shown: the
+//     exchange gave up on it, and a poll must not finish it;
 //   - the reply being gathered and the characters waiting stay bounded under a flood;
 //   - after all this, a good reply to a new instruction is shown.
 #include "comm_error.h"
@@ -22,8 +23,9 @@
 namespace {
 
 constexpr std::size_t kReplyBound = 64 * 1024;
-// Longer than the 500 ms character watchdog and the 100 ms between polls: the reply was cut off.
-constexpr std::int64_t kLongestInnerSilenceMs = 600;
+// The exchange reads the line every millisecond: a byte that arrived this much before its end
+// was surely read by it.
+constexpr std::int64_t kExchangeReadMs = 2;
 constexpr std::int64_t kPollMs = 100;
 
 void require(bool holds, const char *what)
@@ -79,9 +81,11 @@ std::vector<FakeDevice::Piece> piecesFrom(InputReader &input)
 }
 
 /// Whether `shown` can be matched, in order, to whole good frames of the bytes that arrived,
-/// each used once, none of them broken by a long silence.
+/// each used once, none of them begun inside the operator exchange that ended at
+/// `exchangeEnd` and finished after it.
 bool shownRepliesWereWholeGoodFrames(const std::vector<Arrival> &arrivals,
-                                     const std::vector<std::string> &shown)
+                                     const std::vector<std::string> &shown,
+                                     std::int64_t exchangeEnd)
 {
     std::string line;
     std::vector<std::int64_t> times;  // of each byte of `line`
@@ -95,10 +99,9 @@ bool shownRepliesWereWholeGoodFrames(const std::vector<Arrival> &arrivals,
         bool found = false;
         for (std::size_t at = line.find(frame, from); at != std::string::npos;
              at = line.find(frame, at + 1)) {
-            bool unbroken = true;
-            for (std::size_t i = at + 1; i < at + frame.size(); ++i)
-                unbroken = unbroken && times[i] - times[i - 1] <= kLongestInnerSilenceMs;
-            if (unbroken) {
+            const bool straddles = times[at] + kExchangeReadMs < exchangeEnd &&
+                                   times[at + frame.size() - 1] > exchangeEnd;
+            if (!straddles) {
                 from = at + frame.size();
                 found = true;
                 break;
@@ -145,6 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     };
     rig.timeline.after(10, checkBounds);
 
+    std::int64_t exchangeEnd = -1;
     if (exchange) {
         // The pieces count from the end of the instruction frame, as a device answers.
         rig.port.onOutput = [&, sent = false](const std::string &bytes) mutable {
@@ -154,6 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             }
         };
         rig.gesrs.envoicom(instruction);
+        exchangeEnd = rig.timeline.now();
     } else {
         watched(pieces, rig.timeline.now());
     }
@@ -171,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string written = rig.port.written();
     const auto acks = std::count(written.begin(), written.end(), kAck);
     require(static_cast<std::size_t>(acks) == shown.size(), "an ACK without a reply shown");
-    require(shownRepliesWereWholeGoodFrames(arrivals, shown),
+    require(shownRepliesWereWholeGoodFrames(arrivals, shown, exchangeEnd),
             "a reply shown that did not arrive whole and good");
 
     // The line works again: a good reply to a new instruction is shown.
