@@ -4,6 +4,7 @@
 #include "comrs232.h"
 #include "french_translations.h"
 #include "gesrs.h"
+#include "held_lines.h"
 #include "qt_clock.h"
 #include "qt_data_watcher.h"
 #include "qt_event_pump.h"
@@ -58,6 +59,7 @@ int main(int argc, char *argv[])
 
     QtDataWatcher dataWatcher;  // outlives the port, which tells it when the line closes
     TermiosSerialPort MSComm1(commandLine.devicePaths);
+    releaseHeldLinesOnTerminationSignals();
     MSComm1.setDataWatcher(&dataWatcher);
     QtOneShotTimer Time_Wait;
     QtOneShotTimer Timer_car;
@@ -70,10 +72,10 @@ int main(int argc, char *argv[])
     ComRS232 window(pollTimer, traitRS);
     GesRS gesRS({MSComm1, Time_Wait, Timer_car, Timer_mes, events, clock, window}, traitRS);
     window.attach(gesRS);
-    window.setProgramEnd([&MSComm1] {
+    window.setProgramEnd([] {
         // Closing the window ends the program at once, also from inside an exchange's wait:
         // nothing more goes out on the line, and no close of the port can hold the end up.
-        MSComm1.discardPendingOutput();
+        releaseHeldLines();
         std::_Exit(EXIT_SUCCESS);
     });
 

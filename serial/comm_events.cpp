@@ -1,5 +1,6 @@
 #include "comm_events.h"
 
+#include <algorithm>
 #include <sys/ioctl.h>
 
 using namespace comm_events;
@@ -40,10 +41,23 @@ int latestReceptionEvent(const ReceptionSummary &read)
     if (read.badCharacters > 0 && !errorNamed)
         event = kParityError;
 
-    const bool kernelDropped = read.errorsRise && read.errorsRise->bufferOverrun > 0;
-    if (read.waiting > read.inBufferSize || kernelDropped)
+    // Only characters really lost overflow: the component's own buffer grows as needed.
+    if (read.errorsRise && read.errorsRise->bufferOverrun > 0)
         event = kReceiveOverflow;
     return event;
+}
+
+std::uint64_t spoiledCharacters(const ReceptionSummary &read)
+{
+    const auto count = [](int n) { return static_cast<std::uint64_t>(std::max(0, n)); };
+    std::uint64_t spoiled = count(read.badCharacters);
+    if (read.errorsRise) {
+        const ErrorCounts &rise = *read.errorsRise;
+        // A counter that went down (a driver reset) has lost nothing.
+        for (const int counted : {rise.frame, rise.overrun, rise.parity, rise.bufferOverrun})
+            spoiled += count(counted);
+    }
+    return spoiled;
 }
 
 int latestModemLineEvent(int linesBefore, int linesNow)

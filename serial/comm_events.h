@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 #include <optional>
 
 /// The line event codes the component records; CommEvent shows the latest.
@@ -18,6 +18,7 @@ constexpr int kFramingError = 1004;
 constexpr int kOverrun = 1006;
 constexpr int kReceiveOverflow = 1008;
 constexpr int kParityError = 1009;
+constexpr int kTransmitBufferFull = 1010;
 }  // namespace comm_events
 
 /// The driver's receive error counters (TIOCGICOUNT), or the rise of them since a last look.
@@ -39,13 +40,15 @@ struct ReceptionSummary
     int breaks = 0;
     int badCharacters = 0;                  // marked in the data as parity or framing errors
     std::optional<ErrorCounts> errorsRise;  // none where the driver keeps no counters
-    std::size_t waiting = 0;                // characters in the component's buffer after the read
-    std::size_t inBufferSize = 0;
 };
 
 /// The event a read leaves as the latest, or kNone when it records none. Events are recorded in a
 /// fixed order and each replaces the one before, so the last that applies is the one seen.
 int latestReceptionEvent(const ReceptionSummary &read);
+
+/// How many characters of a read came bad or were lost: the marked ones and every rise of the
+/// error counters. 0 for a clean read.
+std::uint64_t spoiledCharacters(const ReceptionSummary &read);
 
 /// The event a change of the modem status lines (TIOCM_* bits) leaves as the latest, or kNone.
 int latestModemLineEvent(int linesBefore, int linesNow);

@@ -2,8 +2,8 @@
 
 #include "comm_error.h"
 #include "failure_numbers.h"
+#include "held_lines.h"
 #include "line_settings.h"
-#include "uucp_lock.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -27,6 +27,9 @@ namespace {
 // from a runaway device cannot keep one read going forever.
 constexpr std::size_t kChunkSize = 512;
 constexpr int kMaxChunksPerRead = 64;
+
+// Output waiting beyond this is reported as a full transmit buffer; none of it is dropped.
+constexpr std::size_t kTransmitBufferSize = 512;
 
 // The part of the settings that makes the character frame.
 constexpr tcflag_t kFrameFlags = CSIZE | PARENB | PARODD | CSTOPB;
@@ -71,6 +74,29 @@ bool isPseudoTerminal(int fd)
     return kind >= kFirstPtySlaveMajor && kind <= kLastPtySlaveMajor;
 }
 
+// A serial driver waits up to its closing time (30 s by default) at close for output to drain.
+// Output is discarded before every close anyway; where the driver lets us, we make sure.
+std::optional<unsigned short> stopClosingWait(int fd)
+{
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0 || serial.closing_wait == ASYNC_CLOSING_WAIT_NONE)
+        return std::nullopt;
+    const unsigned short before = serial.closing_wait;
+    serial.closing_wait = ASYNC_CLOSING_WAIT_NONE;
+    if (::ioctl(fd, TIOCSSERIAL, &serial) != 0)
+        return std::nullopt;
+    return before;
+}
+
+void restoreClosingWait(int fd, unsigned short closingWait)
+{
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0)
+        return;
+    serial.closing_wait = closingWait;
+    ::ioctl(fd, TIOCSSERIAL, &serial);
+}
+
 bool hungUp(int fd)
 {
     pollfd line{fd, POLLIN, 0};
@@ -84,8 +110,9 @@ TermiosSerialPort::DevicePaths TermiosSerialPort::defaultDevicePaths()
     return {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"};
 }
 
-TermiosSerialPort::TermiosSerialPort(DevicePaths paths)
+TermiosSerialPort::TermiosSerialPort(DevicePaths paths, std::vector<std::string> lockDirectories)
     : m_paths(std::move(paths))
+    , m_lockDirectories(std::move(lockDirectories))
 {}
 
 TermiosSerialPort::~TermiosSerialPort()
@@ -102,12 +129,6 @@ void TermiosSerialPort::setDataWatcher(DataWatcher *watcher)
         m_watcher->watch(m_fd);
 }
 
-void TermiosSerialPort::discardPendingOutput()
-{
-    if (PortOpen())
-        ::tcflush(m_fd, TCOFLUSH);
-}
-
 void TermiosSerialPort::setPortOpen(bool open)
 {
     if (open && !PortOpen())
@@ -121,12 +142,38 @@ void TermiosSerialPort::open()
     if (m_commPort < 1 || m_commPort > static_cast<int>(m_paths.size()))
         throw CommError(kDeviceMissing, "COM" + std::to_string(m_commPort) + " does not exist");
     const std::string &path = m_paths[static_cast<std::size_t>(m_commPort - 1)];
+    if (path.empty())  // checked here, or a lock file "LCK.." would be made for it
+        throw CommError(kDeviceMissing, "COM" + std::to_string(m_commPort) + " has no device");
     const std::optional<LineSettings> settings = parseLineSettings(m_settings);
     if (!settings)
         throw CommError(kSettingsRefused, "settings \"" + m_settings + "\" are not usable");
-    if (uucpLockHeld(path))
+    // The lock comes first: opening the device may already disturb whoever uses the line.
+    const std::optional<std::string> lockPath = takeUucpLock(path, m_lockDirectories);
+    if (!lockPath)
         throw CommError(kPortBusy, path + " is locked by another program");
+    try {
+        m_fd = openLine(path, *settings);
+    } catch (...) {
+        releaseUucpLock(*lockPath);
+        throw;
+    }
+    m_lockPath = *lockPath;
+    recordHeldLine(m_fd, m_lockPath);
+    m_closingWait = stopClosingWait(m_fd);
+    m_openPath = path;
+    m_pending.clear();
+    m_received.clear();
+    m_decoder.reset();
+    m_event = comm_events::kNone;
+    m_lineGone = false;
+    m_errorCounts = readErrorCounts();
+    m_modemLines = readModemLines();
+    if (m_watcher)
+        m_watcher->watch(m_fd);
+}
 
+int TermiosSerialPort::openLine(const std::string &path, const LineSettings &settings)
+{
     // Non-blocking, so that opening never waits for carrier detect.
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0)
@@ -141,7 +188,7 @@ void TermiosSerialPort::open()
     termios current{};
     if (::tcgetattr(fd.get(), &current) != 0)
         throwSetupFailure(errno, path, "read settings");
-    const termios wanted = rawLineTermios(current, *settings);
+    const termios wanted = rawLineTermios(current, settings);
     const bool pseudoTerminal = isPseudoTerminal(fd.get());
     if (::tcsetattr(fd.get(), TCSANOW, &wanted) != 0 && !(errno == EINVAL && pseudoTerminal))
         throwSetupFailure(errno, path, "apply settings");
@@ -149,7 +196,7 @@ void TermiosSerialPort::open()
     termios applied{};
     if (::tcgetattr(fd.get(), &applied) != 0)
         throwSetupFailure(errno, path, "read settings");
-    if (::cfgetospeed(&applied) != settings->speed || ::cfgetispeed(&applied) != settings->speed)
+    if (::cfgetospeed(&applied) != settings.speed || ::cfgetispeed(&applied) != settings.speed)
         throwSetupFailure(EINVAL, path, "apply speed");
     if (!pseudoTerminal && (applied.c_cflag & kFrameFlags) != (wanted.c_cflag & kFrameFlags))
         throwSetupFailure(EINVAL, path, "apply character frame");
@@ -163,17 +210,7 @@ void TermiosSerialPort::open()
         ::ioctl(fd.get(), TIOCMBIS, &raise);
     if (lower != 0)
         ::ioctl(fd.get(), TIOCMBIC, &lower);
-
-    m_fd = fd.release();
-    m_openPath = path;
-    m_received.clear();
-    m_decoder.reset();
-    m_event = comm_events::kNone;
-    m_lineGone = false;
-    m_errorCounts = readErrorCounts();
-    m_modemLines = readModemLines();
-    if (m_watcher)
-        m_watcher->watch(m_fd);
+    return fd.release();
 }
 
 void TermiosSerialPort::close()
@@ -182,9 +219,16 @@ void TermiosSerialPort::close()
         return;
     if (m_watcher)
         m_watcher->unwatch();
+    forgetHeldLine(m_fd);
+    // Output still waiting is dropped: a line that does not drain must not hold the close up.
+    m_pending.clear();
+    ::tcflush(m_fd, TCOFLUSH);
+    if (m_closingWait)
+        restoreClosingWait(m_fd, *m_closingWait);
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);  // also releases the flock
     m_fd = -1;
+    releaseUucpLock(std::exchange(m_lockPath, {}));
     m_received.clear();
     m_event = comm_events::kNone;
     m_lineGone = false;
@@ -193,8 +237,6 @@ void TermiosSerialPort::close()
 void TermiosSerialPort::giveUpLine(const std::string &what)
 {
     const std::string path = m_openPath;
-    // What the driver still holds for a dead line is worthless, and would hold up the close.
-    ::tcflush(m_fd, TCOFLUSH);
     close();
     throw CommError(kDeviceLost, path + ": " + what);
 }
@@ -262,15 +304,7 @@ void TermiosSerialPort::receive()
                 m_errorCounts = now;
             }
         }
-        m_receptionFaults += static_cast<std::uint64_t>(marks.badCharacters);
-        if (summary.errorsRise) {
-            const ErrorCounts &rise = *summary.errorsRise;
-            m_receptionFaults += static_cast<std::uint64_t>(
-                std::max(0, rise.frame) + std::max(0, rise.overrun) + std::max(0, rise.parity) +
-                std::max(0, rise.bufferOverrun));
-        }
-        summary.waiting = m_received.size();
-        summary.inBufferSize = static_cast<std::size_t>(std::max(m_inBufferSize, 0));
+        m_receptionFaults += spoiledCharacters(summary);
         if (const int event = latestReceptionEvent(summary); event != comm_events::kNone)
             m_event = event;
     }
@@ -280,11 +314,50 @@ void TermiosSerialPort::receive()
         m_watcher->rearm();
 }
 
+// Writes as much waiting output as the driver takes now; output all taken at last is a
+// character sent, which also ends a full transmit buffer's report. A write refused for any
+// other reason than a full queue means the line is gone: it is given up as when a read finds it.
+void TermiosSerialPort::sendPending()
+{
+    while (!m_pending.empty() && !m_lineGone) {
+        const ssize_t n = ::write(m_fd, m_pending.data(), m_pending.size());
+        if (n > 0) {
+            m_pending.erase(0, static_cast<std::size_t>(n));
+            if (m_pending.empty())
+                m_event = comm_events::kCharacterSent;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK) {
+            return;
+        } else {
+            m_lineGone = true;
+            m_pending.clear();
+        }
+    }
+}
+
+// Modem lines change without any data. One look per reception pass: each look may be a
+// round trip to a USB adapter, and every reading of CommEvent in a pass must agree.
+void TermiosSerialPort::lookAtModemLines()
+{
+    if (!m_modemLines)
+        return;
+    const std::optional<int> now = readModemLines();
+    if (now) {
+        if (const int event = latestModemLineEvent(*m_modemLines, *now);
+            event != comm_events::kNone)
+            m_event = event;
+    }
+    m_modemLines = now;  // a line that stops answering is not asked again
+}
+
 int TermiosSerialPort::InBufferCount()
 {
     if (!PortOpen())
         return 0;
+    sendPending();
     receive();
+    lookAtModemLines();
     return static_cast<int>(std::min<std::size_t>(m_received.size(), INT_MAX));
 }
 
@@ -292,6 +365,7 @@ std::string TermiosSerialPort::Input()
 {
     if (!PortOpen())
         throw CommError(kPortClosed, "Input on a closed port");
+    sendPending();
     receive();
     std::size_t count = m_received.size();
     if (m_inputLen > 0)
@@ -305,50 +379,17 @@ void TermiosSerialPort::Output(const std::string &text)
 {
     if (!PortOpen())
         throw CommError(kPortClosed, "Output on a closed port");
+    m_pending += text;
+    sendPending();
     if (m_lineGone)
         giveUpLine("hung up");
-
-    const auto deadline = std::chrono::steady_clock::now() + m_outputTimeout;
-    std::size_t sent = 0;
-    while (sent < text.size()) {
-        const ssize_t n = ::write(m_fd, text.data() + sent, text.size() - sent);
-        if (n > 0) {
-            sent += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            giveUpLine(std::strerror(errno));
-
-        // The driver's queue is full: wait for room, but a line that never drains is dead.
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd line{m_fd, POLLOUT, 0};
-        const int ready = left.count() > 0 ? ::poll(&line, 1, static_cast<int>(left.count())) : 0;
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            giveUpLine("output not taken by the driver");
-        if (line.revents & (POLLHUP | POLLERR | POLLNVAL))
-            giveUpLine("hung up");
-    }
-    m_event = comm_events::kCharacterSent;
+    // A slow line loses nothing, but the operator hears that it does not keep up.
+    m_event = m_pending.size() > kTransmitBufferSize ? comm_events::kTransmitBufferFull
+                                                     : comm_events::kCharacterSent;
 }
 
 int TermiosSerialPort::CommEvent()
 {
-    if (!PortOpen())
-        return comm_events::kNone;
-    // Modem lines change without any data: look at them here, where the caller watches events.
-    if (m_modemLines) {
-        const std::optional<int> now = readModemLines();
-        if (now) {
-            if (const int event = latestModemLineEvent(*m_modemLines, *now);
-                event != comm_events::kNone)
-                m_event = event;
-        }
-        m_modemLines = now;  // a line that stops answering is not asked again
-    }
-    return m_event;
+    // Only a record: the engine reads it many times in a row and every reading must agree.
+    return PortOpen() ? m_event : comm_events::kNone;
 }

@@ -4,14 +4,20 @@
 #include "data_watcher.h"
 #include "parmrk_decoder.h"
 #include "serial_component.h"
+#include "uucp_lock.h"
 
 #include <array>
-#include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
+
+struct LineSettings;
 
 /// MSComm1 over the POSIX terminal interface. Property writes take effect at the next open.
 /// A line found gone while open is closed at once and the operation that met it throws 8020.
+/// No call waits on the line: output the driver cannot take yet waits in the component and goes
+/// out as the line is read or written again. An open line holds its UUCP lock file, and a close
+/// drops pending output.
 class TermiosSerialPort : public SerialComponent
 {
 public:
@@ -20,7 +26,8 @@ public:
     /// /dev/ttyS0 .. /dev/ttyS3.
     static DevicePaths defaultDevicePaths();
 
-    explicit TermiosSerialPort(DevicePaths paths = defaultDevicePaths());
+    explicit TermiosSerialPort(DevicePaths paths = defaultDevicePaths(),
+                               std::vector<std::string> lockDirectories = defaultLockDirectories());
     ~TermiosSerialPort() override;
     TermiosSerialPort(const TermiosSerialPort &) = delete;
     TermiosSerialPort &operator=(const TermiosSerialPort &) = delete;
@@ -28,12 +35,9 @@ public:
     /// Told when the line opens and closes, and rearmed once the waiting data is taken.
     /// May be null; must outlive the port or be replaced before it goes.
     void setDataWatcher(DataWatcher *watcher);
-    /// Drops what the driver still has to send, so a program ending abruptly is not held up.
-    void discardPendingOutput();
-    /// How long Output waits for the driver to take its characters before it gives the line up.
-    void setOutputTimeout(std::chrono::milliseconds timeout) { m_outputTimeout = timeout; }
 
-    void setInBufferSize(int size) override { m_inBufferSize = size; }
+    // The buffer grows as needed, so that no received character is ever dropped.
+    void setInBufferSize(int) override {}
     void setCommPort(std::int16_t port) override { m_commPort = port; }
     void setSettings(const std::string &settings) override { m_settings = settings; }
     void setRThreshold(int count) override { m_rThreshold = count; }
@@ -51,20 +55,25 @@ public:
     int CommEvent() override;
     std::uint64_t ReceptionFaults() const override { return m_receptionFaults; }
 
+protected:
+    /// The modem status lines (TIOCM_* bits) as the driver has them now; none without any.
+    virtual std::optional<int> readModemLines() const;
+
 private:
     void open();
+    int openLine(const std::string &path, const LineSettings &settings);
     void close();
+    void sendPending();
     void receive();
+    void lookAtModemLines();
     [[noreturn]] void giveUpLine(const std::string &what);
     std::optional<ErrorCounts> readErrorCounts() const;
-    std::optional<int> readModemLines() const;
 
     DevicePaths m_paths;
+    std::vector<std::string> m_lockDirectories;
     DataWatcher *m_watcher = nullptr;
-    std::chrono::milliseconds m_outputTimeout{2000};
 
     // Properties as last written; the line takes them when it opens.
-    int m_inBufferSize = 1024;
     std::int16_t m_commPort = 1;
     std::string m_settings = "9600,n,8,1";
     int m_rThreshold = 0;  // events 1 and 2 are recorded whatever the thresholds
@@ -76,7 +85,10 @@ private:
     // The open line.
     int m_fd = -1;
     std::string m_openPath;
-    std::string m_received;  // decoded characters not yet taken by Input
+    std::string m_lockPath;                       // empty where no lock file could be made
+    std::optional<unsigned short> m_closingWait;  // the driver's own, while we set it to none
+    std::string m_pending;                        // output the driver has not taken yet
+    std::string m_received;                       // decoded characters not yet taken by Input
     ParmrkDecoder m_decoder;
     int m_event = comm_events::kNone;
     bool m_lineGone = false;  // found gone while characters still waited to be taken

@@ -2,30 +2,23 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <optional>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-enum class LockFile { Absent, Unreadable, Read };
+// A lock file holds a pid in eleven characters; a longer one was not made by a program that
+// follows the convention, and is not read.
+constexpr off_t kMaxLockFileSize = 128;
 
-LockFile readLockFile(const std::string &path, std::string &content)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? LockFile::Absent : LockFile::Unreadable;
-    char buffer[64];
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    ::close(fd);
-    if (n < 0)
-        return LockFile::Unreadable;
-    content.assign(buffer, static_cast<std::size_t>(n));
-    return LockFile::Read;
-}
+enum class Holder { Nobody, ThisProcess, Stale, Other };
+
+enum class Making { Made, Exists, CannotWrite };
 
 // Lock files hold the pid as ten ASCII digits and a newline; some old programs wrote it as
 // a four-byte binary int.
@@ -52,6 +45,49 @@ bool processRuns(pid_t pid)
     return ::kill(pid, 0) == 0 || errno == EPERM;
 }
 
+// Every user may write in the lock directory: a link or a FIFO planted there is neither followed
+// nor waited on, and anything but a small plain file counts as a lock held by someone else.
+Holder holderOf(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? Holder::Nobody : Holder::Other;
+    struct stat file = {};
+    char buffer[kMaxLockFileSize];
+    ssize_t n = -1;
+    if (::fstat(fd, &file) == 0 && S_ISREG(file.st_mode) && file.st_size <= kMaxLockFileSize)
+        n = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+    if (n < 0)
+        return Holder::Other;
+    const std::optional<pid_t> owner = lockOwner(std::string(buffer, static_cast<std::size_t>(n)));
+    if (!owner || !processRuns(*owner))
+        return Holder::Stale;
+    return *owner == ::getpid() ? Holder::ThisProcess : Holder::Other;
+}
+
+// The pid goes into a file of our own first, which link() then puts in place only if no lock
+// exists: nobody can read a lock file half written, and two programs cannot both take one.
+Making makeLockFile(const std::string &directory, const std::string &path)
+{
+    std::string temporary = directory + "/LTMP.XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Making::CannotWrite;
+    char text[16];
+    const int length = std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(::getpid()));
+    const bool written =
+        ::fchmod(fd, 0644) == 0 && ::write(fd, text, static_cast<std::size_t>(length)) == length;
+    ::close(fd);
+    Making making = Making::CannotWrite;
+    if (written && ::link(temporary.c_str(), path.c_str()) == 0)
+        making = Making::Made;
+    else if (written && errno == EEXIST)
+        making = Making::Exists;
+    ::unlink(temporary.c_str());
+    return making;
+}
+
 }  // namespace
 
 std::vector<std::string> defaultLockDirectories()
@@ -72,24 +108,49 @@ std::string lockFileName(const std::string &devicePath)
     return "LCK.." + name;
 }
 
-bool uucpLockHeld(const std::string &devicePath, const std::vector<std::string> &lockDirectories)
+std::optional<std::string> takeUucpLock(const std::string &devicePath,
+                                        const std::vector<std::string> &lockDirectories)
 {
     const std::string fileName = lockFileName(devicePath);
-    for (const std::string &directory : lockDirectories) {
-        std::string content;
-        switch (readLockFile(directory + "/" + fileName, content)) {
-        case LockFile::Absent:
-            continue;
-        case LockFile::Unreadable:
-            // Someone made a lock we may not read: better refuse the port than share it.
-            return true;
-        case LockFile::Read: {
-            const std::optional<pid_t> owner = lockOwner(content);
-            if (owner && *owner != ::getpid() && processRuns(*owner))
-                return true;
-            break;
+    // A second round only for a program that made its lock between our look and our link.
+    for (int round = 0; round < 2; ++round) {
+        std::vector<std::string> writable;
+        for (const std::string &directory : lockDirectories) {
+            const std::string path = directory + "/" + fileName;
+            switch (holderOf(path)) {
+            case Holder::Other:
+                return std::nullopt;
+            case Holder::ThisProcess:
+                return std::string();
+            case Holder::Stale:
+                // A stale lock we may not remove stays, as before; we just cannot lock there.
+                if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+                    continue;
+                break;
+            case Holder::Nobody:
+                break;
+            }
+            writable.push_back(directory);
         }
+        bool raced = false;
+        for (const std::string &directory : writable) {
+            const std::string path = directory + "/" + fileName;
+            const Making making = makeLockFile(directory, path);
+            if (making == Making::Made)
+                return path;
+            if (making == Making::Exists) {
+                raced = true;
+                break;
+            }
         }
+        if (!raced)
+            return std::string();
     }
-    return false;
+    return std::nullopt;
+}
+
+void releaseUucpLock(const std::string &lockPath)
+{
+    if (!lockPath.empty())
+        ::unlink(lockPath.c_str());
 }

@@ -6,28 +6,30 @@
 
 using namespace comm_events;
 
-TEST(CommEvents, aReadLeavesTheLastEventThatApplies)
+TEST(CommEvents, aReadLeavesTheLastEventThatAppliesAndCountsItsSpoiledCharacters)
 {
     const std::optional<ErrorCounts> none;
-    // Characters waiting, rise of the error counters, 0x1A among them, marked characters, breaks.
-    const std::tuple<std::size_t, std::optional<ErrorCounts>, bool, int, int, int> cases[] = {
-        {0, none, false, 0, 0, kNone},
-        {5, ErrorCounts{}, false, 0, 0, kCharacterReceived},
-        {5, none, true, 0, 0, kEndOfFile},
-        {0, none, false, 0, 1, kBreak},
-        {5, ErrorCounts{1, 0, 0, 0}, false, 0, 0, kFramingError},
-        {5, ErrorCounts{0, 1, 0, 0}, false, 0, 0, kOverrun},
-        {5, ErrorCounts{0, 0, 2, 0}, true, 0, 0, kParityError},
-        {5, ErrorCounts{0, 0, 0, 1}, false, 0, 0, kReceiveOverflow},  // the kernel dropped some
-        {5, none, false, 1, 0, kParityError},
-        {5, ErrorCounts{1, 0, 0, 0}, false, 1, 0, kFramingError},
-        {256, none, false, 0, 0, kCharacterReceived},
-        {257, ErrorCounts{0, 0, 1, 0}, false, 0, 0, kReceiveOverflow},
+    // Characters received, rise of the error counters, 0x1A among them, marked characters,
+    // breaks; the event left and the characters counted as spoiled.
+    const std::tuple<bool, std::optional<ErrorCounts>, bool, int, int, int, int> cases[] = {
+        {false, none, false, 0, 0, kNone, 0},
+        {true, ErrorCounts{}, false, 0, 0, kCharacterReceived, 0},
+        {true, none, true, 0, 0, kEndOfFile, 0},
+        {false, none, false, 0, 1, kBreak, 0},
+        {true, ErrorCounts{1, 0, 0, 0}, false, 0, 0, kFramingError, 1},
+        {true, ErrorCounts{0, 1, 0, 0}, false, 0, 0, kOverrun, 1},
+        {true, ErrorCounts{0, 0, 2, 0}, true, 0, 0, kParityError, 2},
+        {true, ErrorCounts{0, 0, 0, 1}, false, 0, 0, kReceiveOverflow, 1},  // the kernel dropped
+        {true, none, false, 1, 0, kParityError, 1},
+        {true, ErrorCounts{1, 0, 0, 0}, false, 1, 0, kFramingError, 2},
+        {true, ErrorCounts{0, 0, 1, 0}, false, 0, 0, kParityError, 1},
+        {true, ErrorCounts{-3, 0, 0, 0}, false, 0, 0, kCharacterReceived, 0},  // counters reset
     };
     for (const auto &c : cases) {
-        const auto &[waiting, rise, endOfFile, marked, breaks, event] = c;
-        const ReceptionSummary read{waiting > 0, endOfFile, breaks, marked, rise, waiting, 256};
+        const auto &[received, rise, endOfFile, marked, breaks, event, spoiled] = c;
+        const ReceptionSummary read{received, endOfFile, breaks, marked, rise};
         EXPECT_EQ(latestReceptionEvent(read), event) << "case " << &c - cases;
+        EXPECT_EQ(spoiledCharacters(read), std::uint64_t(spoiled)) << "case " << &c - cases;
     }
 }
 

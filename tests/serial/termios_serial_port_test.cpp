@@ -1,18 +1,25 @@
 #include "comm_error.h"
+#include "held_lines.h"
 #include "qt_data_watcher.h"
 #include "termios_serial_port.h"
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <csignal>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 #include <utility>
 
 using namespace comm_events;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -26,7 +33,7 @@ try {
 
 // The test plays the device on the master side of a pseudo-terminal; COM1 is its slave, COM2 is
 // missing, COM3 no serial line, COM4 unmapped. As in the program, the port wakes a sleeping
-// event loop through the watcher.
+// event loop through the watcher. Lock files go to a directory of the test's own.
 class PseudoTerminalPort : public testing::Test
 {
 protected:
@@ -43,7 +50,11 @@ protected:
         port.setSettings("9600,e,7,1");
         port.setInBufferSize(256);
     }
-    ~PseudoTerminalPort() override { deviceGoesAway(); }
+    ~PseudoTerminalPort() override
+    {
+        deviceGoesAway();
+        fs::remove_all(lockDirectory);
+    }
     void deviceGoesAway() { ::close(std::exchange(master, -1)); }
     void open()
     {
@@ -73,8 +84,13 @@ protected:
 
     int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     std::string slavePath = ::grantpt(master) || ::unlockpt(master) ? "" : ::ptsname(master);
+    std::string lockDirectory = [] {
+        char name[] = "/tmp/comrs-lock-XXXXXX";
+        return std::string(::mkdtemp(name) ? name : "");
+    }();
+    std::string lockFile = lockDirectory + "/" + lockFileName(slavePath);
     QtDataWatcher watcher;
-    TermiosSerialPort port{{slavePath, "/dev/ttyS-none", "/dev/null", ""}};
+    TermiosSerialPort port{{slavePath, "/dev/ttyS-none", "/dev/null", ""}, {lockDirectory}};
 };
 
 TEST_F(PseudoTerminalPort, takesItsSpeedAtEachOpen)
@@ -107,12 +123,52 @@ TEST_F(PseudoTerminalPort, openFailuresAreNumberedAndLeaveThePortClosed)
 TEST_F(PseudoTerminalPort, aLineHeldByAnotherProgramIsBusyUntilItLetsGo)
 {
     open();
-    TermiosSerialPort other({slavePath, "", "", ""});
+    EXPECT_TRUE(fs::exists(lockFile)) << "programs that look for lock files cannot see us";
+    TermiosSerialPort other({slavePath, "", "", ""}, {lockDirectory});
     other.setSettings("9600,e,7,1");
     EXPECT_EQ(failureOf([&] { other.setPortOpen(true); }), 8013);
     port.setPortOpen(false);
+    EXPECT_FALSE(fs::exists(lockFile));
     other.setPortOpen(true);
     EXPECT_TRUE(other.PortOpen());
+    other.setPortOpen(false);
+    std::ofstream(lockFile) << "         1\n";  // init holds it, and never ends
+    EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8013);
+    EXPECT_FALSE(port.PortOpen());
+}
+
+// Closing the window ends the program with _Exit; a signal ends it as well. Either way the
+// line must not stay exclusive (it is, for every other user, while another process such as
+// the device's simulator keeps the terminal open) nor locked.
+TEST_F(PseudoTerminalPort, everyWayOutOfTheProgramLetsGoOfTheLine)
+{
+    for (const int signal : {0, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            TermiosSerialPort line({slavePath, "", "", ""}, {lockDirectory});
+            line.setSettings("9600,e,7,1");
+            line.setPortOpen(true);
+            releaseHeldLinesOnTerminationSignals();
+            if (signal == 0) {
+                releaseHeldLines();
+                std::_Exit(0);
+            }
+            std::raise(signal);
+            std::_Exit(4);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_EQ(status, signal == 0 ? 0 : signal) << "not the way out that was taken";
+        EXPECT_FALSE(fs::exists(lockFile));
+        const int fd = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0) << "the line is still exclusive";
+        int exclusive = -1;
+        EXPECT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 0);
+        ::close(fd);
+    }
 }
 
 TEST_F(PseudoTerminalPort, charactersCrossBothWaysEachLeavingItsEventUntilTheNext)
@@ -134,14 +190,11 @@ TEST_F(PseudoTerminalPort, charactersCrossBothWaysEachLeavingItsEventUntilTheNex
     QCoreApplication::processEvents();
     EXPECT_TRUE(watcher.armed()) << "characters already taken in woke the loop again";
 
-    const std::string burst(300, '\x1a');  // more than the buffer size
+    const std::string burst(300, '\x1a');  // more than the buffer size, yet nothing is lost
     deviceSends(burst);
-    EXPECT_EQ(port.CommEvent(), kReceiveOverflow);
-    EXPECT_EQ(port.Input(), burst);
-    deviceSends("\x1a");
-    EXPECT_EQ(port.Input(), "\x1a");
     for (int look = 0; look < 2; ++look)
         EXPECT_EQ(port.CommEvent(), kEndOfFile);
+    EXPECT_EQ(port.Input(), burst);
     port.Output("x");
     EXPECT_EQ(port.CommEvent(), kCharacterSent);
 }
@@ -162,14 +215,56 @@ TEST_F(PseudoTerminalPort, aDeviceGoneIsNoticedOnceItsLastCharactersAreTakenThen
     EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8005);
 }
 
-TEST_F(PseudoTerminalPort, outputOnALineGoneOrNeverDrainedGivesTheLineUp)
+// A pseudo-terminal has no modem lines: these are played by the test.
+class PortWithModemLines : public TermiosSerialPort
 {
-    port.setOutputTimeout(std::chrono::milliseconds(0));
+public:
+    using TermiosSerialPort::TermiosSerialPort;
+    std::optional<int> readModemLines() const override
+    {
+        ++looks;
+        return lines;
+    }
+    int lines = 0;
+    mutable int looks = 0;
+};
+
+TEST_F(PseudoTerminalPort, theModemLinesAreLookedAtOncePerReceptionPass)
+{
+    PortWithModemLines line({slavePath, "", "", ""}, {lockDirectory});
+    line.setSettings("9600,e,7,1");
+    line.setPortOpen(true);
+    line.looks = 0;
+    line.lines = TIOCM_CD;
+    // Each look may be a round trip to a USB adapter, and the readings of one pass must agree.
+    for (int reading = 0; reading < 14; ++reading)
+        EXPECT_EQ(line.CommEvent(), kNone);
+    EXPECT_EQ(line.looks, 0);
+    line.InBufferCount();
+    EXPECT_EQ(line.looks, 1);
+    EXPECT_EQ(line.CommEvent(), kCarrierChange);
+}
+
+TEST_F(PseudoTerminalPort, outputTheDriverCannotTakeYetWaitsInOrderAndOnlyALineGoneIsGivenUp)
+{
     open();
-    // Nobody reads the other side, so the driver's queue fills up.
-    EXPECT_EQ(failureOf([&] { port.Output(std::string(1 << 20, 'x')); }), 8020);
-    EXPECT_FALSE(port.PortOpen());
-    open();
+    std::string text(64 * 1024, ' ');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char>('a' + i % 26);
+    // Nobody reads the other side yet, so the driver's queue fills up.
+    port.Output(text);
+    EXPECT_EQ(port.CommEvent(), kTransmitBufferFull);
+    std::string got;
+    pollfd device{master, POLLIN, 0};
+    while (got.size() < text.size() && ::poll(&device, 1, 5000) == 1) {
+        char piece[4096];
+        const ssize_t n = ::read(master, piece, sizeof piece);
+        ASSERT_GT(n, 0);
+        got.append(piece, static_cast<std::size_t>(n));
+        port.InBufferCount();  // the program goes on polling the line
+    }
+    EXPECT_EQ(got, text);
+    EXPECT_EQ(port.CommEvent(), kCharacterSent) << "the line keeps up again";
     deviceGoesAway();
     EXPECT_EQ(failureOf([&] { port.Output("x"); }), 8020);
     EXPECT_FALSE(port.PortOpen());

@@ -1,30 +1,78 @@
 #include "uucp_lock.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-TEST(UucpLock, aLockHoldsThePortWhileAnotherProcessItNamesRunsOrWhenItCannotBeRead)
+namespace fs = std::filesystem;
+
+namespace {
+
+class UucpLock : public testing::Test
 {
-    char dir[] = "/tmp/comrs-lock-XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
-    const std::string lock = std::string(dir) + "/LCK..ttyS1";
-    const std::pair<std::string, bool> contents[] = {
-        {"         1\n", true},   // init never ends
-        {"2147483647\n", false},  // no such process
-        {std::to_string(::getpid()) + "\n", false},
-        {"junk\n", false},
+protected:
+    ~UucpLock() override { fs::remove_all(dir); }
+    void plant(const std::string &content) { std::ofstream(lock) << content; }
+
+    std::string dir = [] {
+        char name[] = "/tmp/comrs-lock-XXXXXX";
+        return std::string(::mkdtemp(name) ? name : "");
+    }();
+    std::string lock = dir + "/LCK..ttyS1";
+};
+
+TEST_F(UucpLock, aLockIsTakenOverOnlyFromAProcessThatEndedAndAnOddFileMeansBusy)
+{
+    char pidLine[16];
+    std::snprintf(pidLine, sizeof pidLine, "%10d\n", static_cast<int>(::getpid()));
+    enum Outcome { Busy, Taken, AlreadyOurs };
+    const std::tuple<const char *, std::function<void()>, Outcome> cases[] = {
+        {"none", [] {}, Taken},
+        {"init never ends", [&] { plant("         1\n"); }, Busy},
+        {"no such process", [&] { plant("2147483647\n"); }, Taken},
+        {"junk", [&] { plant("junk\n"); }, Taken},
+        {"this process", [&] { plant(pidLine); }, AlreadyOurs},
+        // The lock directory is writable by every user: what is planted there must neither
+        // stall the program nor be followed.
+        {"FIFO", [&] { ASSERT_EQ(::mkfifo(lock.c_str(), 0666), 0); }, Busy},
+        {"link", [&] { fs::create_symlink("/dev/null", lock); }, Busy},
+        {"oversized", [&] { plant("2147483647\n" + std::string(200, ' ')); }, Busy},
     };
-    for (const auto &[content, held] : contents) {
-        std::ofstream(lock, std::ios::binary) << content;
-        EXPECT_EQ(uucpLockHeld("/dev/ttyS1", {dir}), held) << testing::PrintToString(content);
+    for (const auto &[name, planting, outcome] : cases) {
+        SCOPED_TRACE(name);
+        fs::remove_all(lock);
+        planting();
+        const std::optional<std::string> taken = takeUucpLock("/dev/ttyS1", {dir});
+        EXPECT_EQ(!taken ? Busy : taken->empty() ? AlreadyOurs : Taken, outcome);
+        if (outcome == Taken && taken == lock) {
+            std::ifstream made(lock);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(made), {}), pidLine);
+            releaseUucpLock(*taken);
+            EXPECT_FALSE(fs::exists(lock));
+        }
     }
-    std::filesystem::remove(lock);
-    std::filesystem::create_directory(lock);
-    EXPECT_TRUE(uucpLockHeld("/dev/ttyS1", {dir}));
-    // A link such as /dev/serial/by-id/... is locked under the name of the device it leads to.
-    std::filesystem::create_symlink("/dev/null", std::string(dir) + "/adapter");
-    EXPECT_EQ(lockFileName(std::string(dir) + "/adapter"), "LCK..null");
-    std::filesystem::remove_all(dir);
+    fs::remove_all(lock);
+    EXPECT_TRUE(fs::is_empty(dir)) << "a temporary file was left";
 }
+
+TEST_F(UucpLock, everyDirectoryIsLookedAtAndTheFirstWritableOneTakesTheLock)
+{
+    const std::string missing = dir + "/missing";
+    const std::string other = dir + "/other";
+    EXPECT_EQ(takeUucpLock("/dev/ttyS1", {missing}), "") << "no lock directory is no failure";
+    EXPECT_EQ(takeUucpLock("/dev/ttyS1", {missing, dir}), lock);
+    fs::remove(lock);
+    fs::create_directory(other);
+    std::ofstream(other + "/LCK..ttyS1") << "         1\n";
+    EXPECT_EQ(takeUucpLock("/dev/ttyS1", {dir, other}), std::nullopt);
+    EXPECT_FALSE(fs::exists(lock));
+    // A link such as /dev/serial/by-id/... is locked under the name of the device it leads to.
+    fs::create_symlink("/dev/null", dir + "/adapter");
+    EXPECT_EQ(lockFileName(dir + "/adapter"), "LCK..null");
+}
+
+}  // namespace
