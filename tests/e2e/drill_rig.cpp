@@ -108,16 +108,18 @@ std::vector<std::string> history(Program &program)
 testing::AssertionResult
 reported(Program &program, const std::string &kind, const std::string &needle, std::size_t since)
 {
-    const auto holds = [&] {
+    // Each report of that kind in turn, until one holds the needle.
+    for (std::size_t from = since;;) {
+        const std::optional<RobotReport> report = program.waitFor(kind, std::nullopt, from);
+        if (!report)
+            break;
+        if (report->text.find(needle) != std::string::npos)
+            return testing::AssertionSuccess();
         const std::vector<RobotReport> &all = program.reports();
-        for (std::size_t i = since; i < all.size(); ++i) {
-            if (all[i].kind == kind && all[i].text.find(needle) != std::string::npos)
-                return true;
-        }
-        return false;
-    };
-    if (program.waitFor(kind, std::nullopt, since) && (holds() || waitUntil({}, holds)))
-        return testing::AssertionSuccess();
+        while (all[from].kind != kind || all[from].nanoseconds != report->nanoseconds)
+            ++from;
+        ++from;
+    }
     std::string seen;
     for (const RobotReport &report : program.reports())
         seen += "  " + report.kind + " " + report.text + "\n";
