@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every test headless,
-# fuzzes the reception for a minute, then builds and runs the tests again under AddressSanitizer
-# and UndefinedBehaviorSanitizer (the slow drills and the soak left out there).
+# validates the desktop entry and metadata and builds the Debian package, fuzzes the reception
+# for a minute, then builds and runs the tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer (the slow drills and the soak left out there).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,6 +14,11 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOMRS_WERROR=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure
+
+# What a desktop reads of the program, checked by its validators, and the Debian package.
+desktop-file-validate packaging/*.desktop
+appstreamcli validate --no-net packaging/*.metainfo.xml
+(cd build && cpack -G DEB)
 
 # A minute of the reception fuzzer (clang, its own build tree).
 scripts/fuzz 60

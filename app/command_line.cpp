@@ -1,8 +1,16 @@
 #include "command_line.h"
 
+#include "instruction_check.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
 namespace {
 
 constexpr std::string_view kPortOption = "--port";
+constexpr std::string_view kSendOption = "--send";
+constexpr std::string_view kTimeoutOption = "--timeout-ms";
 
 // "--portN=PATH" with N from 1 to 4: the index of COMN, or -1 for any other argument.
 int portOptionIndex(const std::string &argument)
@@ -14,6 +22,56 @@ int portOptionIndex(const std::string &argument)
     return digit >= '1' && digit <= '4' ? digit - '1' : -1;
 }
 
+// Why an instruction given on the command line cannot go out, or empty when it can. The line
+// carries 7 bits, and a control character (STX, ETX...) inside the text would break the frame
+// the device reads.
+std::string instructionProblem(const std::string &text)
+{
+    if (text.empty())
+        return "comrs232 : instruction vide dans --send";
+    const auto unsendable = [](char c) {
+        const auto code = static_cast<unsigned char>(c);
+        return code < 32 || code > 126;
+    };
+    if (std::ranges::any_of(text, unsendable))
+        return "comrs232 : l'instruction « " + text +
+               " » contient un caractère que la ligne ne peut pas transmettre (accent, "
+               "caractère de contrôle) ; seuls les caractères ASCII imprimables passent";
+    if (instructionRefusal(text).empty())
+        return {};
+    return "comrs232 : l'instruction de " + std::to_string(text.size()) +
+           " caractères ne tient pas, avec sa trame, dans le tampon de transmission de " +
+           std::to_string(kTransmitBufferSize) + " caractères";
+}
+
+bool parseTimeout(const std::string &value, int &timeoutMs)
+{
+    const char *end = value.data() + value.size();
+    const auto [stop, failure] = std::from_chars(value.data(), end, timeoutMs);
+    return failure == std::errc() && stop == end && timeoutMs > 0;
+}
+
+// An option taking a value, as "--name VALUE" or "--name=VALUE". Advances `i` past the value
+// when it is the next argument; false when the argument is not this option.
+bool takeValue(const std::vector<std::string> &arguments,
+               std::size_t &i,
+               std::string_view option,
+               std::optional<std::string> &value)
+{
+    const std::string &argument = arguments[i];
+    if (argument == option) {
+        if (i + 1 < arguments.size())
+            value = arguments[++i];
+        return true;
+    }
+    if (argument.starts_with(option) && argument.size() > option.size() &&
+        argument[option.size()] == '=') {
+        value = argument.substr(option.size() + 1);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string> &arguments,
@@ -21,24 +79,45 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments,
 {
     CommandLine commandLine;
     commandLine.devicePaths = std::move(devicePaths);
+    const auto fail = [&commandLine](std::string message) {
+        if (commandLine.error.empty())
+            commandLine.error = std::move(message);
+    };
     std::vector<std::string> rest;
-    for (const std::string &argument : arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        std::optional<std::string> value;
         if (argument == "--help") {
             commandLine.showHelp = true;
-            continue;
-        }
-        const int index = portOptionIndex(argument);
-        if (index < 0) {
+        } else if (argument == "--trace") {
+            commandLine.trace = true;
+        } else if (argument == "--list-ports") {
+            commandLine.listPorts = commandLine.console = true;
+        } else if (takeValue(arguments, i, kSendOption, value)) {
+            commandLine.console = true;
+            if (!value)
+                fail("comrs232 : --send attend le texte de l'instruction");
+            else if (const std::string problem = instructionProblem(*value); !problem.empty())
+                fail(problem);
+            else
+                commandLine.instructions.push_back(*value);
+        } else if (takeValue(arguments, i, kTimeoutOption, value)) {
+            commandLine.console = true;
+            if (!value || !parseTimeout(*value, commandLine.timeoutMs))
+                fail("comrs232 : --timeout-ms attend un nombre de millisecondes plus grand "
+                     "que 0");
+        } else if (const int index = portOptionIndex(argument); index >= 0) {
+            std::string path = argument.substr(kPortOption.size() + 2);
+            if (path.empty())
+                fail("comrs232: chemin de périphérique vide dans " + argument);
+            else
+                commandLine.devicePaths[static_cast<std::size_t>(index)] = std::move(path);
+        } else {
             rest.push_back(argument);
-            continue;
         }
-        std::string path = argument.substr(kPortOption.size() + 2);
-        if (path.empty()) {
-            commandLine.error = "comrs232: chemin de périphérique vide dans " + argument;
-            continue;
-        }
-        commandLine.devicePaths[static_cast<std::size_t>(index)] = std::move(path);
     }
+    if (commandLine.timeoutMs > 0 && commandLine.instructions.empty())
+        fail("comrs232 : --timeout-ms ne s'emploie qu'avec --send");
     for (std::size_t i = 0; i < rest.size(); ++i) {
         if (i > 0)
             commandLine.argumentText += ' ';
@@ -49,7 +128,11 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments,
 
 std::string usageText()
 {
-    return "Usage : comrs232 [--port1=CHEMIN] ... [--port4=CHEMIN] [com2|com3|com4] [9600]\n"
+    return "Usage : comrs232 [--port1=CHEMIN] ... [--port4=CHEMIN] [--trace] [com2|com3|com4] "
+           "[9600]\n"
+           "        comrs232 [OPTIONS DE PORT] --send TEXTE [--send TEXTE ...] "
+           "[--timeout-ms N] [--trace]\n"
+           "        comrs232 [--port1=CHEMIN] ... [--port4=CHEMIN] --list-ports\n"
            "\n"
            "Envoie des instructions à un appareil par liaison série RS232 et affiche ses "
            "réponses.\n"
@@ -58,8 +141,24 @@ std::string usageText()
            "  9600               vitesse de départ 9600 bauds (1200 par défaut)\n"
            "  --portN=CHEMIN     périphérique du port COMN, N de 1 à 4\n"
            "                     (par défaut /dev/ttyS0 ... /dev/ttyS3)\n"
+           "  --trace            écrit la trace du protocole sur la sortie d'erreur\n"
+           "                     (Ctrl+T ou F12 l'affiche dans une fenêtre)\n"
            "  --help             affiche cette aide et quitte\n"
            "\n"
            "Le port et la vitesse se changent ensuite par les menus « Port Série » et "
-           "« Vitesse ».\n";
+           "« Vitesse ».\n"
+           "\n"
+           "Sans fenêtre ni écran :\n"
+           "  --send TEXTE       envoie l'instruction TEXTE (ASCII imprimable) ; répétée, les\n"
+           "                     instructions partent l'une après l'autre, avec les mêmes\n"
+           "                     attentes que dans la fenêtre. Chaque réponse vérifiée\n"
+           "                     s'écrit sur la sortie standard, chaque problème sur la\n"
+           "                     sortie d'erreur\n"
+           "  --timeout-ms N     abandonne l'ensemble des envois après N ms\n"
+           "  --list-ports       liste les ports série présents et le périphérique de\n"
+           "                     chaque COM\n"
+           "\n"
+           "Code de sortie de --send : 0 toutes les réponses vérifiées, 1 un problème de\n"
+           "protocole (pas de réponse, mauvais checksum, pas d'ACK, délai dépassé...),\n"
+           "2 une défaillance du port série, 64 une mauvaise utilisation.\n";
 }

@@ -1,16 +1,20 @@
 // The one place that knows both sides: the Qt and termios versions of the engine's seams, the
 // engine and the window.
+#include "com_item_tips.h"
 #include "command_line.h"
 #include "comrs232.h"
 #include "french_translations.h"
 #include "gesrs.h"
+#include "headless_send.h"
 #include "held_lines.h"
-#include "qt_clock.h"
-#include "qt_data_watcher.h"
-#include "qt_event_pump.h"
+#include "instruction_history.h"
+#include "port_listing.h"
+#include "qt_engine_seams.h"
 #include "qt_one_shot_timer.h"
 #include "start_up.h"
 #include "termios_serial_port.h"
+#include "trace_tap.h"
+#include "trace_window.h"
 #include "traitrs.h"
 
 #include <QApplication>
@@ -39,14 +43,28 @@ std::vector<std::string> argumentsLeftByQt()
 int main(int argc, char *argv[])
 {
     // Help and mistakes are answered before Qt looks for a display.
-    const CommandLine given = parseCommandLine(argumentsOf(argc, argv), {});
+    const CommandLine given =
+        parseCommandLine(argumentsOf(argc, argv), TermiosSerialPort::defaultDevicePaths());
     if (given.showHelp) {
         std::fputs(usageText().c_str(), stdout);
         return EXIT_SUCCESS;
     }
+    if (given.console && !given.error.empty()) {
+        std::fprintf(stderr, "%s\nComment s'en servir : comrs232 --help\n", given.error.c_str());
+        return headless_status::kBadUsage;
+    }
     if (!given.error.empty()) {
         std::fprintf(stderr, "%s\n\n%s", given.error.c_str(), usageText().c_str());
         return 2;
+    }
+    // The console modes branch off before QApplication, which would want a display.
+    if (given.listPorts) {
+        std::fputs(portListing(PortFinder(), given.devicePaths).c_str(), stdout);
+        return EXIT_SUCCESS;
+    }
+    if (!given.instructions.empty()) {
+        QCoreApplication app(argc, argv);
+        return runHeadlessSend(given);
     }
 
     QApplication app(argc, argv);
@@ -57,21 +75,21 @@ int main(int argc, char *argv[])
     const CommandLine commandLine =
         parseCommandLine(argumentsLeftByQt(), TermiosSerialPort::defaultDevicePaths());
 
-    QtDataWatcher dataWatcher;  // outlives the port, which tells it when the line closes
-    TermiosSerialPort MSComm1(commandLine.devicePaths);
+    QtEngineSeams seams(commandLine.devicePaths);
     releaseHeldLinesOnTerminationSignals();
-    MSComm1.setDataWatcher(&dataWatcher);
-    QtOneShotTimer Time_Wait;
-    QtOneShotTimer Timer_car;
-    QtOneShotTimer Timer_mes;
     QtOneShotTimer pollTimer;
-    QtEventPump events;
-    QtClock clock;
     TraitRS traitRS;
 
     ComRS232 window(pollTimer, traitRS);
-    GesRS gesRS({MSComm1, Time_Wait, Timer_car, Timer_mes, events, clock, window}, traitRS);
+    // The trace sits around the port and the window; it only forwards until someone listens.
+    TraceTap tap(seams.platform(window), traitRS);
+    GesRS gesRS(tap.platform(), traitRS);
     window.attach(gesRS);
+    InstructionHistory history(InstructionHistory::defaultPath());
+    window.setInstructionHistory(&history);
+    if (commandLine.trace)
+        tap.traceToStandardError();
+    offerTraceWindow(window, tap.trace());
     window.setProgramEnd([] {
         // Closing the window ends the program at once, also from inside an exchange's wait:
         // nothing more goes out on the line, and no close of the port can hold the end up.
@@ -80,5 +98,7 @@ int main(int argc, char *argv[])
     });
 
     startUp(window, gesRS, commandLine.argumentText);
+    const PortFinder portFinder;
+    describeComItems(window, portFinder, commandLine.devicePaths);
     return app.exec();
 }

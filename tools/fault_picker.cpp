@@ -4,9 +4,10 @@
 
 namespace sim {
 
-FaultPicker::FaultPicker(std::vector<Fault> choices, double rate, std::uint32_t seed)
+FaultPicker::FaultPicker(std::vector<Fault> choices, double rate, std::uint32_t seed, bool inTurn)
     : m_choices(std::move(choices))
     , m_rate(rate)
+    , m_inTurn(inTurn)
     , m_random(seed)
 {}
 
@@ -14,6 +15,9 @@ Fault FaultPicker::next()
 {
     if (m_choices.empty()) {
         return Fault::None;
+    }
+    if (m_inTurn) {
+        return m_choices[m_turn++ % m_choices.size()];
     }
     // The draw spans 0 .. 2^32-1, so a rate of 1 is always faulty and 0 never.
     const bool faulty = static_cast<double>(m_random()) < m_rate * 4294967296.0;

@@ -14,7 +14,8 @@ class FaultPicker
 {
 public:
     /// rate: the chance, 0 to 1, that an answer is faulty; the fault is drawn among choices.
-    FaultPicker(std::vector<Fault> choices, double rate, std::uint32_t seed);
+    /// inTurn: no draw, the choices come one after another, then again from the first.
+    FaultPicker(std::vector<Fault> choices, double rate, std::uint32_t seed, bool inTurn = false);
 
     Fault next();
 
@@ -24,6 +25,8 @@ public:
 private:
     std::vector<Fault> m_choices;
     double m_rate;
+    bool m_inTurn;
+    std::size_t m_turn = 0;
     std::mt19937 m_random;
 };
 

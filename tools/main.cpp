@@ -57,7 +57,9 @@ std::string describe(const SimOptions &options, const SessionSettings &settings)
         }
         char rate[32];
         std::snprintf(rate, sizeof rate, "%g", faultRate(options));
-        text += std::string(" (taux ") + rate + ", graine " + std::to_string(options.seed) + ")";
+        text += options.faultsInTurn ? std::string(" (à tour de rôle)")
+                                     : std::string(" (taux ") + rate + ", graine " +
+                                           std::to_string(options.seed) + ")";
     }
     return text;
 }
@@ -111,9 +113,11 @@ int main(int argc, char **argv)
         settings.table = std::move(table);
         log.event(clock.now(),
                   "simulateur prêt sur " + line->path() + " : " + describe(options, settings));
-        DeviceSession session(std::move(settings),
-                              FaultPicker(faultChoices(options), faultRate(options), options.seed),
-                              log);
+        DeviceSession session(
+            std::move(settings),
+            FaultPicker(
+                faultChoices(options), faultRate(options), options.seed, options.faultsInTurn),
+            log);
         std::optional<Micros> exitAfterIdle;
         if (options.exitAfterIdleSec > 0) {
             exitAfterIdle = std::chrono::seconds(options.exitAfterIdleSec);

@@ -136,6 +136,10 @@ ParsedOptions parseOptions(const std::vector<std::string> &arguments)
             options.pacing = false;
             continue;
         }
+        if (argument == "--fault-cycle") {
+            options.faultsInTurn = true;
+            continue;
+        }
         if (argument == "--no-mask") {
             options.mask = false;
             continue;
@@ -226,6 +230,8 @@ Réponses
 Fautes
   --fault NOM[,NOM...]     sans --fault-rate, chaque réponse a une de ces fautes (tirée
                            au hasard s'il y en a plusieurs)
+  --fault-cycle            les fautes de --fault dans leur ordre, une par réponse, puis
+                           de nouveau depuis la première (none pour une bonne réponse)
   --fault-rate P           chaque réponse est fautive avec la probabilité P (0 à 1),
                            la faute étant tirée parmi celles de --fault, ou parmi toutes
   --seed N                 graine du tirage (défaut 1) : même graine, mêmes fautes

@@ -26,6 +26,7 @@ struct SimOptions
     std::vector<std::size_t> pieces;
     std::vector<Fault> faults;
     std::optional<double> faultRate;
+    bool faultsInTurn = false;
     std::uint32_t seed = 1;
     int unsolicitedEveryMs = 0;
     std::size_t floodSize = 400;

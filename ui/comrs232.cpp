@@ -5,6 +5,8 @@
 #include "failure_boxes.h"
 #include "failure_messages.h"
 #include "gesrs.h"
+#include "instruction_check.h"
+#include "instruction_history.h"
 #include "one_shot_timer.h"
 #include "operator_window_icon.h"
 #include "traitrs.h"
@@ -76,6 +78,11 @@ void ComRS232::setProgramEnd(std::function<void()> programEnd)
     m_programEnd = std::move(programEnd);
 }
 
+void ComRS232::setInstructionHistory(InstructionHistory *history)
+{
+    m_history = history;
+}
+
 GesRS &ComRS232::gesRS() const
 {
     assert(m_gesRS && "attach(gesRS) comes right after construction");
@@ -110,12 +117,25 @@ int ComRS232::keyAsciiOf(const QKeyEvent &event)
 bool ComRS232::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == TxWin && m_gesRS && event->type() == QEvent::KeyPress) {
-        const int keyAscii = keyAsciiOf(*static_cast<QKeyEvent *>(event));
+        const auto &key = *static_cast<QKeyEvent *>(event);
+        if (recallOnArrow(key))
+            return true;
+        const int keyAscii = keyAsciiOf(key);
         if (keyAscii >= 0)
             TxWin_KeyPress(keyAscii);
     }
     // Every key reaches the box as typed, Enter included.
     return false;
+}
+
+bool ComRS232::recallOnArrow(const QKeyEvent &event)
+{
+    const bool up = event.key() == Qt::Key_Up;
+    if (!m_history || (!up && event.key() != Qt::Key_Down) ||
+        (event.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    TxWin->setText(up ? m_history->older(TxWin->text()) : m_history->newer(TxWin->text()));
+    return true;
 }
 
 void ComRS232::TxWin_KeyPress(int KeyAscii)
@@ -142,6 +162,17 @@ void ComRS232::runOperatorExchange(const QString &instruction)
 {
     Timer.setEnabled(false);
     Envoi = toEngineText(instruction);
+    if (m_history) {
+        m_history->restartWalk();
+        // Written at the first events the exchange lets run, in its post-send wait: the file's
+        // time stays off the line, and closing the window, which ends the program at once, can
+        // only come after it.
+        if (instructionRefusal(Envoi).empty())
+            QMetaObject::invokeMethod(
+                this,
+                [this, instruction] { m_history->record(instruction); },
+                Qt::QueuedConnection);
+    }
     // "WWWW" typed by the operator is a poll, and keys are handled at once during a poll:
     // before the first instruction it lasts until the next Enter, which must not wait for it.
     std::optional<DepthGuard> exchange;

@@ -12,6 +12,7 @@
 
 class CommError;
 class GesRS;
+class InstructionHistory;
 class OneShotTimer;
 class QAction;
 class QLabel;
@@ -38,6 +39,10 @@ public:
     /// What closing the window runs: the program installs one that ends the process at once.
     /// Without one the window simply closes.
     void setProgramEnd(std::function<void()> programEnd);
+
+    /// Up and Down in TxWin walk through `history`, which records each instruction sent.
+    /// Without one the arrows do nothing.
+    void setInstructionHistory(InstructionHistory *history);
 
     /// Sizes the window so that its client area, below the menu bar, is 567 x 271 pixels.
     void sizeToClientArea();
@@ -91,10 +96,12 @@ private:
     void callEnvoicom(const std::string &requet);
     void closeLineAfterFailure(const CommError &failure);
     void closeLineForMenuChoice();
+    bool recallOnArrow(const QKeyEvent &event);
 
     TraitRS &m_traitRS;
     GesRS *m_gesRS = nullptr;
     std::function<void()> m_programEnd;
+    InstructionHistory *m_history = nullptr;
 
     std::array<QLineEdit *, 4> m_rxWin{};
     std::array<QAction *, 4> m_port{};

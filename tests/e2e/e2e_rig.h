@@ -18,8 +18,8 @@ struct Simulator : SimulatorProcess
 /// The real program with the robot, on these command-line arguments.
 struct Program : RobotProgram
 {
-    explicit Program(const std::vector<std::string> &arguments)
-        : RobotProgram(COMRS232_PROGRAM, ROBOT_PLUGIN_PATH, arguments)
+    explicit Program(const std::vector<std::string> &arguments, int standardError = -1)
+        : RobotProgram(COMRS232_PROGRAM, ROBOT_PLUGIN_PATH, arguments, standardError)
     {}
     /// Started through `launcher`, whose arguments end with the program's path and its own.
     Program(const std::string &launcher, const std::vector<std::string> &arguments)

@@ -40,9 +40,8 @@ TEST(LineSetUp, failureShowsItsMessageSendsNothingAndIsTriedAgainNextTime)
         rig.gesrs.envoicom("A");
 
         EXPECT_EQ(rig.view.setupBoxes, Texts{latin1(text)});
-        EXPECT_TRUE(rig.port.outputs().empty());
+        EXPECT_EQ(rig.port.written(), "");
         EXPECT_FALSE(rig.port.PortOpen());
-        EXPECT_FALSE(rig.Timer_car.enabled());
         EXPECT_TRUE(rig.view.captions.empty());
 
         rig.answer(FakeDevice::goodReply("OK"));

@@ -30,7 +30,6 @@ TEST(Throttle, suppressesAProtocolReportWithinASecondOfAnotherButNeverANoAnswerR
 
     // A missing STX, unreported, still ends the exchange at its first pass.
     EXPECT_EQ(exchangeMs("\x06X"), 401);
-    EXPECT_EQ(rig.gesrs.Status, 2);
 
     rig.timeline.advance(1000);
     exchangeMs(lowercaseDigits);
@@ -62,8 +61,7 @@ TEST(RefusedInstruction, isReportedWhateverTheThrottleAndNothingElseHappens)
     EXPECT_EQ(instructionRefusal(std::string(508, 'A')), "");
     const std::pair<std::string, std::string> cases[] = {
         {latin1("réglé"), "CARACTERE NON TRANSMISSIBLE"},
-        {std::string(509, 'A'), "Tampon de transmission plein"},
-        {std::string(100000, 'A'), "Tampon de transmission plein"}};
+        {std::string(509, 'A'), "Tampon de transmission plein"}};
     for (const auto &[instruction, text] : cases) {
         SCOPED_TRACE(text);
         EngineRig rig(true);

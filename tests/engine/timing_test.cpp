@@ -58,10 +58,10 @@ TEST(SettlingWait, holdsTheFirstInstructionTwoToFourSecondsAndTheNextNotAtAll)
         rig.answer(FakeDevice::goodReply("2"), 20);
 
         rig.gesrs.envoicom("A");
-        EXPECT_EQ(rig.port.outputs().front().time, firstFrameMs);
+        EXPECT_EQ(rig.port.callTimes(PortCall::Output).front(), firstFrameMs);
         const std::int64_t secondStart = rig.timeline.now();
         rig.gesrs.envoicom("B");
-        EXPECT_EQ(rig.port.outputs().at(6).time, secondStart);
+        EXPECT_EQ(rig.port.callTimes(PortCall::Output).at(6), secondStart);
         EXPECT_EQ(rig.view.shown, (Texts{"1", "2"}));
     }
 }
@@ -74,7 +74,7 @@ TEST(SettlingWait, endsEarlyWhenTheReceptionInProgressGoesSilent)
 
     rig.gesrs.envoicom("A");
 
-    EXPECT_EQ(rig.port.outputs().front().time, 700);
+    EXPECT_EQ(rig.port.callTimes(PortCall::Output).front(), 700);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "qt_event_pump.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -8,7 +9,14 @@
 TEST(QtEventPump, returnsWhenNothingIsDueAndRunsWhatIs)
 {
     QtEventPump pump;
-    pump.runPending();  // nothing pending: must not block for good
+    QTimer guard;  // the one thing due, long after: only a pump that sleeps for good waits for it
+    guard.setSingleShot(true);
+    guard.start(3000);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (int i = 0; i < 5 && guard.isActive(); ++i)
+        pump.runPending();
+    EXPECT_LT(elapsed.elapsed(), 2000);
 
     bool ran = false;
     QTimer::singleShot(0, [&] { ran = true; });

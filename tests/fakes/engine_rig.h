@@ -12,8 +12,9 @@
 
 using Texts = std::vector<std::string>;
 
-/// Everything a GesRS needs, on one virtual timeline, with a scripted device on the port.
-struct EngineRig
+/// The fakes of everything a GesRS needs, on one virtual timeline, with a scripted device on
+/// the port.
+struct EngineFakes
 {
     VirtualTimeline timeline;
     FakeTimer Time_Wait{timeline};
@@ -25,6 +26,11 @@ struct EngineRig
     FakeDevice device{port, timeline};
     TraitRS traitRS;
     FakeOperatorView view{traitRS};
+};
+
+/// A GesRS on the fakes.
+struct EngineRig : EngineFakes
+{
     GesRS gesrs{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, view}, traitRS};
 
     /// Fresh, as the program starts: COM1 at 1200 baud, line closed, Timer_car stuck on.

@@ -30,8 +30,6 @@ public:
     }
 
     void answerNext(Answer answer) { m_answers.push_back(std::move(answer)); }
-    /// From now on answers arrive marked bad, and the port's latest line event becomes `event`.
-    void spoilAnswers(int event) { m_spoilEvent = event; }
     static Answer whole(const std::string &bytes, std::int64_t afterMs)
     {
         return {{afterMs, bytes}};
@@ -71,22 +69,13 @@ private:
             if (m_answers.empty())
                 continue;
             for (const Piece &piece : m_answers.front())
-                m_timeline.after(piece.afterMs, [this, b = piece.bytes] { arrive(b); });
+                m_timeline.after(piece.afterMs, [this, b = piece.bytes] { m_port.deliver(b); });
             m_answers.pop_front();
         }
     }
 
-    void arrive(const std::string &bytes)
-    {
-        if (m_spoilEvent == 0)
-            return m_port.deliver(bytes);
-        m_port.deliverSpoiled(bytes);
-        m_port.setCommEvent(m_spoilEvent);
-    }
-
     FakeSerialPort &m_port;
     VirtualTimeline &m_timeline;
-    int m_spoilEvent = 0;
     std::deque<Answer> m_answers;
     std::string m_frame;
     std::vector<std::string> m_instructions;

@@ -13,18 +13,12 @@
 /// The component calls a test can count and make fail.
 enum class PortCall { SetSettings, SetPortOpen, InBufferCount, Input, Output, CommEvent };
 
-/// SerialComponent for tests. It records property writes in order and each Output with its
-/// virtual time, holds a receive buffer the device side fills, and fails on request. A closed
+/// SerialComponent for tests. It records property writes in order and the virtual time of each
+/// call, holds a receive buffer the device side fills, and fails on request. A closed
 /// port answers 0 to InBufferCount and CommEvent and fails Input and Output with 8018.
 class FakeSerialPort : public SerialComponent
 {
 public:
-    struct Write
-    {
-        std::int64_t time;
-        std::string text;
-    };
-
     explicit FakeSerialPort(VirtualTimeline &timeline)
         : m_timeline(timeline)
     {}
@@ -63,7 +57,6 @@ public:
     void Output(const std::string &text) override
     {
         enter(PortCall::Output, true);
-        m_outputs.push_back({m_timeline.now(), text});
         m_written += text;
         if (onOutput)
             onOutput(text);
@@ -76,14 +69,16 @@ public:
     std::uint64_t ReceptionFaults() const override { return m_receptionFaults; }
 
     // The device side. Characters reaching a closed port are lost, as on a real line.
-    void deliver(const std::string &bytes) { m_rx += m_open ? bytes : ""; }
+    void deliver(const std::string &bytes)
+    {
+        if (m_open) {
+            m_rx += bytes;
+            m_receptionFaults += m_spoiling ? bytes.size() : 0;
+        }
+    }
     void setCommEvent(int code) { m_commEvent = code; }
     /// Characters delivered from now on count as spoiled, as a parity error would leave them.
-    void deliverSpoiled(const std::string &bytes)
-    {
-        deliver(bytes);
-        m_receptionFaults += bytes.size();
-    }
+    void spoilDeliveries(bool on = true) { m_spoiling = on; }
     std::function<void(const std::string &)> onOutput;  // called with each Output
 
     /// The next `times` calls of `call` throw CommError(number), before any effect.
@@ -94,7 +89,6 @@ public:
 
     /// "Property=Value" for every property write that took effect, in order ("PortOpen=True").
     const std::vector<std::string> &propertyWrites() const { return m_propertyWrites; }
-    const std::vector<Write> &outputs() const { return m_outputs; }
     const std::string &written() const { return m_written; }  // everything, in order
     /// Virtual times of the calls made, in order.
     const std::vector<std::int64_t> &callTimes(PortCall call) const
@@ -124,11 +118,11 @@ private:
     VirtualTimeline &m_timeline;
     bool m_open = false;
     int m_commEvent = 0;
+    bool m_spoiling = false;
     std::uint64_t m_receptionFaults = 0;
     std::string m_rx;
     std::string m_written;
     std::array<std::pair<std::int32_t, int>, kCalls> m_failures{};
     std::array<std::vector<std::int64_t>, kCalls> m_callTimes;
     std::vector<std::string> m_propertyWrites;
-    std::vector<Write> m_outputs;
 };

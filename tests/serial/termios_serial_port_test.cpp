@@ -107,13 +107,14 @@ TEST_F(PseudoTerminalPort, takesItsSpeedAtEachOpen)
     }
 }
 
-TEST_F(PseudoTerminalPort, openFailuresAreNumberedAndLeaveThePortClosed)
+TEST_F(PseudoTerminalPort, openFailuresAreNumberedAndLeaveThePortClosedAndUnlocked)
 {
     for (const std::int16_t commPort : {0, 2, 3, 4, 5}) {
         port.setCommPort(commPort);
         EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8005) << "COM" << commPort;
         EXPECT_FALSE(port.PortOpen() || watcher.armed());
     }
+    EXPECT_TRUE(fs::is_empty(lockDirectory)) << "a failed open kept its lock file";
     port.setCommPort(1);
     port.setSettings("9600,e,7,3");
     EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8011);
@@ -171,18 +172,11 @@ TEST_F(PseudoTerminalPort, everyWayOutOfTheProgramLetsGoOfTheLine)
     }
 }
 
-TEST_F(PseudoTerminalPort, charactersCrossBothWaysEachLeavingItsEventUntilTheNext)
+TEST_F(PseudoTerminalPort, charactersComeInUnchangedAndEachReadOrWriteLeavesItsEventUntilTheNext)
 {
     open();
     QCoreApplication::processEvents();
     EXPECT_TRUE(watcher.armed()) << "a quiet line woke the loop";
-    port.Output("\x02WX\x03Z");
-    pollfd device{master, POLLIN, 0};
-    char got[8] = {};
-    ASSERT_EQ(::poll(&device, 1, 5000), 1);
-    ASSERT_EQ(::read(master, got, sizeof got), 5);
-    EXPECT_STREQ(got, "\x02WX\x03Z");
-    EXPECT_EQ(port.CommEvent(), kCharacterSent);
     // \377 and \0 are what the line's error marks are made of: as data they must pass unchanged.
     deviceSends(std::string("\x06\0\377Z", 4));
     EXPECT_EQ(port.CommEvent(), kCharacterReceived);

@@ -82,4 +82,8 @@ TEST(FaultPicker, followsTheRateAndTheSeedAndDrawsEveryListedFault)
         EXPECT_EQ(never.next(), Fault::None);
     }
     EXPECT_EQ(seen, (std::set<Fault>{Fault::None, Fault::NoAck, Fault::Flood, Fault::CutOff}));
+
+    sim::FaultPicker inTurn(listed, 0.5, 3, true);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(inTurn.next(), listed[static_cast<std::size_t>(i) % listed.size()]);
 }

@@ -41,17 +41,43 @@ TEST(StartUp, portOptionsMapDevicesAndStayOutOfTheArgumentText)
 {
     const std::array<std::string, 4> defaults = {
         "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"};
-    const CommandLine line = parseCommandLine(
-        {"COM4", "--port3=/dev/ttyUSB0", "--port1=/dev/pts/9600com2", "a  b", "--PORT2=z"},
-        defaults);
+    const CommandLine line = parseCommandLine({"COM4",
+                                               "--port3=/dev/ttyUSB0",
+                                               "--trace",
+                                               "--port1=/dev/pts/9600com2",
+                                               "a  b",
+                                               "--PORT2=z"},
+                                              defaults);
     EXPECT_EQ(line.argumentText, "COM4 a  b --PORT2=z");
     EXPECT_EQ(line.devicePaths,
               (std::array<std::string, 4>{
                   "/dev/pts/9600com2", "/dev/ttyS1", "/dev/ttyUSB0", "/dev/ttyS3"}));
     EXPECT_EQ(line.error, "");
     EXPECT_FALSE(line.showHelp);
+    EXPECT_TRUE(line.trace);
+    EXPECT_FALSE(parseCommandLine({"com2 --trace"}, defaults).trace);
     EXPECT_NE(parseCommandLine({"--port2="}, defaults).error, "");
     EXPECT_TRUE(parseCommandLine({"com2", "--help"}, defaults).showHelp);
+}
+
+TEST(StartUp, consoleOptionsTakeTheirValuesOutOfTheArgumentText)
+{
+    const CommandLine line = parseCommandLine(
+        {"--send", "COM2 9600", "com3", "--send=--help", "--timeout-ms", "900"}, {});
+    EXPECT_EQ(line.instructions, (std::vector<std::string>{"COM2 9600", "--help"}));
+    EXPECT_EQ(line.argumentText, "com3");
+    EXPECT_EQ(line.timeoutMs, 900);
+    EXPECT_TRUE(line.console);
+    EXPECT_FALSE(line.showHelp);
+    EXPECT_EQ(line.error, "");
+
+    const std::vector<std::vector<std::string>> mistakes = {
+        {"--send"}, {"--send", "A", "--timeout-ms", "0"}, {"--timeout-ms", "5"}};
+    for (const auto &arguments : mistakes) {
+        const CommandLine wrong = parseCommandLine(arguments, {});
+        EXPECT_NE(wrong.error, "") << arguments.back();
+        EXPECT_TRUE(wrong.console);
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 //   enter       the Enter key in TxWin
 //   menu NAME   the menu item of that object name chosen (port1..port4, SPEED1, SPEED2)
 //   state       reports the five text boxes, Pb_rs and the checked menu items
+//   shot PATH   a picture of the window saved to PATH (PNG), then reported
 //   close       the window closed, as by its close button
 //   box BUTTON  the button (Ok, Retry, Cancel) of the message box on screen clicked
 // When COMRS_ROBOT_REPORT_FD names a descriptor, it writes there one line per event,
@@ -19,6 +20,7 @@
 //   Pb_rs       the problem label changed, TEXT its new caption
 //   state:NAME  one line per box or label of a "state" order (state:marks lists the checked
 //               menu items), then state:end
+//   shot        the picture of a "shot" order is saved, TEXT its path, or empty on failure
 // In TEXT a backslash is written "\\" and a line break "\n". The program carries no test hook
 // of its own.
 #include <QAction>
@@ -211,6 +213,9 @@ private:
                     item->trigger();
             } else if (order == QLatin1String("state")) {
                 reportState();
+            } else if (order.startsWith(QLatin1String("shot "))) {
+                const QString path = order.mid(5);
+                report("shot", m_window->grab().save(path, "PNG") ? path : QString());
             } else if (order == QLatin1String("close")) {
                 m_window->close();
             } else if (order.startsWith(QLatin1String("box "))) {

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 namespace {
@@ -22,6 +24,14 @@ std::string unescaped(std::string_view text)
     return plain;
 }
 
+std::vector<std::pair<int, int>> childDescriptors(int orders, int reports, int standardError)
+{
+    std::vector<std::pair<int, int>> descriptors = {{orders, kOrderFd}, {reports, kReportFd}};
+    if (standardError >= 0)
+        descriptors.emplace_back(standardError, STDERR_FILENO);
+    return descriptors;
+}
+
 RobotReport parsed(const std::string &line)
 {
     // "KIND NANOSECONDS[ TEXT]"
@@ -37,6 +47,21 @@ RobotReport parsed(const std::string &line)
 
 }  // namespace
 
+ScratchConfigHome::ScratchConfigHome()
+{
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "comrs232-config-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("no scratch folder for the program's configuration");
+    m_path = pattern;
+}
+
+ScratchConfigHome::~ScratchConfigHome()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
 long long monotonicNanoseconds()
 {
     // steady_clock reads CLOCK_MONOTONIC on Linux, as the robot's clock does.
@@ -47,15 +72,18 @@ long long monotonicNanoseconds()
 
 RobotProgram::RobotProgram(const std::string &program,
                            const std::string &robotPluginPath,
-                           const std::vector<std::string> &arguments)
-    : m_process(program,
-                {arguments,
-                 {"QT_QPA_PLATFORM=offscreen",
-                  "QT_PLUGIN_PATH=" + robotPluginPath,
-                  "QT_QPA_GENERIC_PLUGINS=comrsrobot",
-                  "COMRS_ROBOT_FD=" + std::to_string(kOrderFd),
-                  "COMRS_ROBOT_REPORT_FD=" + std::to_string(kReportFd)},
-                 {{m_orders.readEnd.get(), kOrderFd}, {m_reportPipe.writeEnd.get(), kReportFd}}})
+                           const std::vector<std::string> &arguments,
+                           int standardError)
+    : m_process(
+          program,
+          {arguments,
+           {"QT_QPA_PLATFORM=offscreen",
+            "QT_PLUGIN_PATH=" + robotPluginPath,
+            "QT_QPA_GENERIC_PLUGINS=comrsrobot",
+            "XDG_CONFIG_HOME=" + m_configHome.path(),
+            "COMRS_ROBOT_FD=" + std::to_string(kOrderFd),
+            "COMRS_ROBOT_REPORT_FD=" + std::to_string(kReportFd)},
+           childDescriptors(m_orders.readEnd.get(), m_reportPipe.writeEnd.get(), standardError)})
     , m_reportLines(std::move(m_reportPipe.readEnd))
 {
     m_orders.readEnd = UniqueFd();

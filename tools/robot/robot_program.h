@@ -22,14 +22,31 @@ struct RobotReport
 /// CLOCK_MONOTONIC now, comparable with the robot's report times.
 long long monotonicNanoseconds();
 
+/// A folder of its own for the program's user configuration, removed with it, so that a run
+/// never reads or writes the real user's.
+class ScratchConfigHome
+{
+public:
+    ScratchConfigHome();
+    ~ScratchConfigHome();
+    ScratchConfigHome(const ScratchConfigHome &) = delete;
+    ScratchConfigHome &operator=(const ScratchConfigHome &) = delete;
+    const std::string &path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
 /// The real comrs232 program, offscreen, with the operator robot loaded into it: orders go in,
 /// reports come out.
 class RobotProgram
 {
 public:
+    /// `standardError`, when given, becomes the program's standard error; ours otherwise.
     RobotProgram(const std::string &program,
                  const std::string &robotPluginPath,
-                 const std::vector<std::string> &arguments);
+                 const std::vector<std::string> &arguments,
+                 int standardError = -1);
 
     pid_t pid() const { return m_process.pid(); }
     /// One order line for the robot ("type ABC", "enter", "menu port2" ...).
@@ -50,6 +67,7 @@ public:
     std::map<std::string, std::string> state();
 
 private:
+    ScratchConfigHome m_configHome;
     Pipe m_orders;
     Pipe m_reportPipe;
     ChildProcess m_process;

@@ -1,0 +1,146 @@
+// Sending without a window: what a script reads on each stream, and the exit status.
+#include "e2e_rig.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+struct Finished
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string contentsOf(const std::string &path)
+{
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the program to its end with no display of any kind in its environment.
+Finished runWithoutDisplay(const std::vector<std::string> &arguments)
+{
+    const std::string base = testing::TempDir() + "headless-" + std::to_string(::getpid());
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(
+        &files, 1, (base + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(
+        &files, 2, (base + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+
+    std::vector<std::string> environment;
+    for (char **variable = environ; *variable; ++variable) {
+        const std::string entry = *variable;
+        if (!entry.starts_with("DISPLAY=") && !entry.starts_with("WAYLAND_DISPLAY=") &&
+            !entry.starts_with("QT_QPA_PLATFORM="))
+            environment.push_back(entry);
+    }
+    std::vector<std::string> argumentsWithName = {COMRS232_PROGRAM};
+    argumentsWithName.insert(argumentsWithName.end(), arguments.begin(), arguments.end());
+    const auto pointers = [](std::vector<std::string> &strings) {
+        std::vector<char *> list;
+        for (std::string &s : strings)
+            list.push_back(s.data());
+        list.push_back(nullptr);
+        return list;
+    };
+    std::vector<char *> argv = pointers(argumentsWithName);
+    std::vector<char *> envp = pointers(environment);
+
+    Finished finished;
+    pid_t pid = -1;
+    if (posix_spawn(&pid, COMRS232_PROGRAM, &files, nullptr, argv.data(), envp.data()) == 0) {
+        int wait = 0;
+        ::waitpid(pid, &wait, 0);
+        finished.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+    }
+    posix_spawn_file_actions_destroy(&files);
+    finished.out = contentsOf(base + ".out");
+    finished.err = contentsOf(base + ".err");
+    return finished;
+}
+
+struct SendCase
+{
+    std::string name;
+    std::vector<std::string> simulator;
+    std::vector<std::string> arguments;  // after --port1=<the simulator's line>
+    int status;
+    std::string out;
+    std::string err;  // what the error stream holds
+};
+
+void PrintTo(const SendCase &sendCase, std::ostream *out)
+{
+    *out << sendCase.name;
+}
+
+class HeadlessSend : public testing::TestWithParam<SendCase>
+{};
+
+TEST_P(HeadlessSend, printsRepliesAndProblemsAndEndsWithItsStatus)
+{
+    const SendCase &expected = GetParam();
+    Simulator device(expected.simulator);
+    std::vector<std::string> arguments = {"--port1=" + device.device()};
+    arguments.insert(arguments.end(), expected.arguments.begin(), expected.arguments.end());
+
+    const Finished finished = runWithoutDisplay(arguments);
+
+    EXPECT_EQ(finished.status, expected.status);
+    EXPECT_EQ(finished.out, expected.out);
+    EXPECT_NE(finished.err.find(expected.err), std::string::npos) << finished.err;
+    if (expected.status == 64) {
+        device.journal().drain();
+        EXPECT_TRUE(device.bytesIn().empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Simulated,
+    HeadlessSend,
+    testing::Values(
+        SendCase{"verified", {}, {"--send", "ETAT", "--send=A B"}, 0, "ETAT\nA B\n", ""},
+        SendCase{"traced", {}, {"--send", "ETAT", "--trace"}, 0, "ETAT\n", "<STX>ETAT<ETX>"},
+        SendCase{"noAck",
+                 {"--fault", "no-ack"},
+                 {"--send", "ETAT"},
+                 1,
+                 "",
+                 "Problème RS232: PAS D'ACK RECU\n"},
+        // The first instruction's settling wait alone outlasts the deadline.
+        SendCase{"timedOut",
+                 {},
+                 {"--send", "ETAT", "--timeout-ms", "500"},
+                 1,
+                 "",
+                 "comrs232 : délai de 500 ms dépassé"},
+        SendCase{"missingDevice",
+                 {},
+                 {"--send", "ETAT", "--port1=/dev/comrs232-missing"},
+                 2,
+                 "",
+                 "Mauvaise liaison série. Erreur : 8005\n"},
+        SendCase{"controlCharacter",
+                 {},
+                 {"--send",
+                  "A\x03"
+                  "B"},
+                 64,
+                 "",
+                 "comrs232 : "},
+        SendCase{"accent", {}, {"--send", "ETAT", "--send", "\xC3\xA9"}, 64, "", "comrs232 : "}),
+    [](const testing::TestParamInfo<SendCase> &info) { return info.param.name; });
+
+}  // namespace

@@ -1,0 +1,104 @@
+#include "instruction_history.h"
+#include "window_rig.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct HistoryFile
+{
+    QTemporaryDir dir;
+    QString path = dir.filePath("instructions.conf");
+};
+
+TEST(InstructionHistory, walksNewestFirstAndDownPastTheNewestGivesBackTheDraft)
+{
+    HistoryFile file;
+    InstructionHistory history(file.path);
+    for (const char *instruction : {"A", "B", "C"})
+        history.record(instruction);
+
+    // Each step: Up or Down, and what the box then holds. The box text is the draft at first.
+    const std::pair<bool, QString> steps[] = {
+        {false, "brouillon"},
+        {true, "C"},
+        {true, "B"},
+        {true, "A"},
+        {true, "A"},
+        {false, "B"},
+        {false, "C"},
+        {false, "brouillon"},
+        {false, "brouillon"},
+    };
+    QString box = "brouillon";
+    for (const auto &[up, expected] : steps) {
+        box = up ? history.older(box) : history.newer(box);
+        EXPECT_EQ(box, expected);
+    }
+}
+
+TEST(InstructionHistory, keepsARepeatOnceAndTheNewest200AcrossRuns)
+{
+    HistoryFile file;
+    {
+        InstructionHistory history(file.path);
+        history.record("WWWW");
+        history.record("WWWW");
+        history.record("");
+        for (int i = 0; i < 205; ++i) {
+            history.record(QString("I%1").arg(i));
+            history.record(QString("I%1").arg(i));
+        }
+        history.record("a,b \"c\" = \\d ;e");
+        history.record("WWWW");
+    }
+    const QStringList kept = InstructionHistory(file.path).entries();
+
+    ASSERT_EQ(kept.size(), 200);
+    EXPECT_EQ(kept.front(), "I7");
+    EXPECT_EQ(kept.at(197), "I204");
+    EXPECT_EQ(kept.at(198), "a,b \"c\" = \\d ;e");
+    EXPECT_EQ(kept.back(), "WWWW");
+}
+
+TEST(InstructionHistory, twoWindowsWritingInTurnKeepEachOthersEntries)
+{
+    HistoryFile file;
+    InstructionHistory first(file.path);
+    InstructionHistory second(file.path);
+    first.record("UN");
+    second.record("DEUX");
+    first.record("TROIS");
+
+    EXPECT_EQ(InstructionHistory(file.path).entries(), (QStringList{"UN", "DEUX", "TROIS"}));
+    EXPECT_EQ(second.older(""), "TROIS");
+}
+
+TEST(InstructionHistory, theEntryBoxKeepsWhatWentOutAndRecallsItWithTheArrows)
+{
+    HistoryFile file;
+    InstructionHistory history(file.path);
+    WindowRig rig;
+    rig.window.setInstructionHistory(&history);
+    // Refused before reaching the line: a character outside 7 bits, a frame over 512 characters.
+    rig.typeAt(50, "LIRE\r");
+    rig.timeline.at(6000, [&] { rig.window.TxWin->setText(QString::fromUtf8("réglé")); });
+    rig.typeAt(6010, "\r");
+    rig.timeline.at(7000, [&] { rig.window.TxWin->setText(QString(509, 'A')); });
+    rig.typeAt(7010, "\r");
+    rig.timeline.at(8000, [&] { rig.window.TxWin->setText("X"); });
+    rig.typeAt(8010, "\r");
+    rig.runUntil(14000);
+    QCoreApplication::processEvents();  // the program's event loop writes them
+    ASSERT_EQ(history.entries(), (QStringList{"LIRE", "X"}));
+
+    QTest::keyClick(rig.window.TxWin, Qt::Key_Up);
+    QTest::keyClick(rig.window.TxWin, Qt::Key_Up);
+    EXPECT_EQ(rig.window.TxWin->text(), "LIRE");
+    QTest::keyClick(rig.window.TxWin, Qt::Key_Down);
+    QTest::keyClick(rig.window.TxWin, Qt::Key_Down);
+    EXPECT_EQ(rig.window.TxWin->text(), "X");
+}
+
+}  // namespace

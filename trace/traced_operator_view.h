@@ -1,0 +1,31 @@
+#pragma once
+
+#include "operator_view.h"
+
+class ProtocolTrace;
+class TracedSerialComponent;
+struct TraitRS;
+
+/// The operator view with the trace around it: what the operator is shown (a reply, a problem,
+/// a failure box and the choice made) becomes a trace line while the trace listens.
+class TracedOperatorView : public OperatorView
+{
+public:
+    TracedOperatorView(OperatorView &inner,
+                       const TraitRS &traitRS,
+                       ProtocolTrace &trace,
+                       TracedSerialComponent &port);
+
+    void afficheRecept() override;
+    void beep() override;
+    void setProblemVisible(bool visible) override;
+    void setProblemCaption(const std::string &caption) override;
+    void showSetupFailure(const std::string &text) override;
+    FailureChoice showExchangeFailure(const std::string &text, const std::string &title) override;
+
+private:
+    OperatorView &m_inner;
+    const TraitRS &m_traitRS;
+    ProtocolTrace &m_trace;
+    TracedSerialComponent &m_port;
+};

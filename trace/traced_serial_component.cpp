@@ -1,0 +1,248 @@
+#include "traced_serial_component.h"
+
+#include "comm_error.h"
+#include "frame.h"
+#include "trace_text.h"
+
+namespace {
+
+// The engine bounds a reply itself; this only keeps a babbling line from growing one trace line
+// without end.
+constexpr std::size_t kLongestReplyLine = 65536;
+// Silence the tool allows between two characters of a reply; after it the reply is given up.
+constexpr std::int64_t kCharacterTimeoutMs = 500;
+
+}  // namespace
+
+TracedSerialComponent::TracedSerialComponent(SerialComponent &inner, ProtocolTrace &trace)
+    : m_inner(inner)
+    , m_trace(trace)
+{}
+
+template <typename Call> auto TracedSerialComponent::guarded(Call &&call) -> decltype(call())
+{
+    try {
+        return call();
+    } catch (const CommError &failure) {
+        if (m_trace.listening()) {
+            flushOutgoing("envoi interrompu");
+            m_trace.event(m_trace.now(),
+                          "échec du port : erreur " + std::to_string(failure.number()) + " (" +
+                              failure.what() + ")");
+        }
+        throw;
+    }
+}
+
+void TracedSerialComponent::setInBufferSize(int size)
+{
+    guarded([&] { m_inner.setInBufferSize(size); });
+}
+
+void TracedSerialComponent::setCommPort(std::int16_t port)
+{
+    guarded([&] { m_inner.setCommPort(port); });
+    m_commPort = port;
+}
+
+void TracedSerialComponent::setSettings(const std::string &settings)
+{
+    guarded([&] { m_inner.setSettings(settings); });
+    m_settings = settings;
+}
+
+void TracedSerialComponent::setRThreshold(int count)
+{
+    guarded([&] { m_inner.setRThreshold(count); });
+}
+
+void TracedSerialComponent::setSThreshold(int count)
+{
+    guarded([&] { m_inner.setSThreshold(count); });
+}
+
+void TracedSerialComponent::setInputLen(int count)
+{
+    guarded([&] { m_inner.setInputLen(count); });
+}
+
+void TracedSerialComponent::setDTREnable(bool on)
+{
+    guarded([&] { m_inner.setDTREnable(on); });
+}
+
+void TracedSerialComponent::setRTSEnable(bool on)
+{
+    guarded([&] { m_inner.setRTSEnable(on); });
+}
+
+bool TracedSerialComponent::PortOpen() const
+{
+    return m_inner.PortOpen();
+}
+
+void TracedSerialComponent::setPortOpen(bool open)
+{
+    if (!open && m_trace.listening())
+        flushIncompleteReply();
+    guarded([&] { m_inner.setPortOpen(open); });
+    if (!m_trace.listening())
+        return;
+    m_trace.event(m_trace.now(),
+                  open ? "ligne ouverte : COM" + std::to_string(m_commPort) + " " +
+                             latin1ToUtf8(m_settings)
+                       : std::string("ligne fermée"));
+}
+
+int TracedSerialComponent::InBufferCount()
+{
+    // The engine reads only once its frame is out: a part still pending will stay so.
+    if (m_trace.listening())
+        flushOutgoing("envoi incomplet");
+    return guarded([&] { return m_inner.InBufferCount(); });
+}
+
+std::string TracedSerialComponent::Input()
+{
+    std::string piece = guarded([&] { return m_inner.Input(); });
+    if (m_trace.listening())
+        traceInput(piece);
+    return piece;
+}
+
+void TracedSerialComponent::Output(const std::string &text)
+{
+    guarded([&] { m_inner.Output(text); });
+    if (m_trace.listening())
+        traceOutput(text);
+}
+
+int TracedSerialComponent::CommEvent()
+{
+    return guarded([&] { return m_inner.CommEvent(); });
+}
+
+std::uint64_t TracedSerialComponent::ReceptionFaults() const
+{
+    return m_inner.ReceptionFaults();
+}
+
+void TracedSerialComponent::traceOutput(const std::string &text)
+{
+    for (const char c : text) {
+        if (c == kStx) {
+            // A new frame: whatever went before it is over, and no earlier reply is awaited.
+            flushOutgoing("envoi incomplet");
+            flushIncompleteReply();
+        }
+        if (m_outgoing.empty()) {
+            m_outgoingMs = m_trace.now();
+            if (c == kAck) {
+                m_trace.bytesOnLine(
+                    m_outgoingMs, ProtocolTrace::Direction::ToDevice, {&c, 1}, "réponse confirmée");
+                continue;
+            }
+        }
+        // A frame is whole with the two digits after its ETX. A failed write the operator
+        // cancelled leaves a gap, which the line then shows.
+        m_outgoing += c;
+        const std::size_t etx = m_outgoing.find(kEtx);
+        if (etx != std::string::npos && m_outgoing.size() == etx + 3)
+            flushOutgoing("instruction");
+    }
+}
+
+void TracedSerialComponent::flushOutgoing(std::string_view verdict)
+{
+    if (m_outgoing.empty())
+        return;
+    m_trace.bytesOnLine(m_outgoingMs, ProtocolTrace::Direction::ToDevice, m_outgoing, verdict);
+    m_outgoing.clear();
+}
+
+void TracedSerialComponent::traceInput(const std::string &piece)
+{
+    m_pieceMs = m_trace.now();
+    // A poll that meets silence gives a reply up without a word: its next bytes start afresh.
+    if (m_reading != Reading::Outside && m_pieceMs - m_pieceTimes.back() > kCharacterTimeoutMs)
+        flushIncompleteReply();
+    bool pieceCounted = false;
+    for (const char c : piece) {
+        if (m_reading == Reading::Outside) {
+            if (c == kAck) {
+                flushStray();
+                m_trace.bytesOnLine(m_pieceMs, ProtocolTrace::Direction::FromDevice, {&c, 1}, "");
+            } else if (c == kStx) {
+                flushStray();
+                m_reading = Reading::Text;
+                m_reply.assign(1, c);
+                m_replyChecksum = 0;
+                m_pieceTimes.assign(1, m_pieceMs);
+                pieceCounted = true;
+            } else {
+                m_stray += c;
+            }
+            continue;
+        }
+        if (!pieceCounted) {
+            m_pieceTimes.push_back(m_pieceMs);
+            pieceCounted = true;
+        }
+        m_reply += c;
+        switch (m_reading) {
+        case Reading::Text:
+            if (c == kEtx)
+                m_reading = Reading::HighDigit;
+            else
+                m_replyChecksum ^= static_cast<std::uint8_t>(c);
+            break;
+        case Reading::HighDigit:
+            m_reading = Reading::LowDigit;
+            break;
+        default:
+            flushReply(checksumVerdict());
+            break;
+        }
+        if (m_reply.size() >= kLongestReplyLine)
+            flushReply("trame trop longue, coupée ici");
+    }
+    flushStray();
+}
+
+void TracedSerialComponent::flushStray()
+{
+    if (m_stray.empty())
+        return;
+    m_trace.bytesOnLine(m_pieceMs, ProtocolTrace::Direction::FromDevice, m_stray, "hors trame");
+    m_stray.clear();
+}
+
+void TracedSerialComponent::flushIncompleteReply()
+{
+    if (m_reading != Reading::Outside)
+        flushReply("trame incomplète");
+}
+
+void TracedSerialComponent::flushReply(std::string_view verdict)
+{
+    std::string text(verdict);
+    if (m_pieceTimes.size() > 1) {
+        text += " ; morceaux à ";
+        for (std::size_t i = 0; i < m_pieceTimes.size(); ++i)
+            text += (i > 0 ? ", " : "") + std::to_string(m_pieceTimes[i]);
+        text += " ms";
+    }
+    m_trace.bytesOnLine(m_pieceTimes.back(), ProtocolTrace::Direction::FromDevice, m_reply, text);
+    m_reading = Reading::Outside;
+    m_reply.clear();
+    m_pieceTimes.clear();
+}
+
+std::string TracedSerialComponent::checksumVerdict() const
+{
+    const std::string computed = checksumDigits(m_replyChecksum);
+    const std::string_view received = std::string_view(m_reply).substr(m_reply.size() - 2);
+    if (received == computed)
+        return "checksum juste";
+    return "checksum faux (reçu " + namedText(received) + ", calculé " + computed + ")";
+}
