@@ -8,6 +8,7 @@
 #include "headless_send.h"
 #include "held_lines.h"
 #include "instruction_history.h"
+#include "no_display.h"
 #include "port_listing.h"
 #include "qt_engine_seams.h"
 #include "qt_one_shot_timer.h"
@@ -67,7 +68,9 @@ int main(int argc, char *argv[])
         return runHeadlessSend(given);
     }
 
+    NoDisplayGuard noDisplay;
     QApplication app(argc, argv);
+    noDisplay.end();
     // The set-up failure box shows the application's name as its title. No display name is
     // set: Qt would append it to every window title.
     QCoreApplication::setApplicationName(QStringLiteral("comrs232"));

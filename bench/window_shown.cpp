@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <memory>
 #include <poll.h>
@@ -85,6 +86,10 @@ int main(int argc, char *argv[])
     const Clock::time_point launched = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
+        // What the program prints is not ours to print: our output is the figures alone.
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        ::dup2(quiet, STDOUT_FILENO);
+        ::dup2(quiet, STDERR_FILENO);
         execv(argv[3], argv + 3);
         _exit(127);
     }

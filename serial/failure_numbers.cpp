@@ -10,8 +10,9 @@ namespace {
 
 using namespace comm_errors;
 
-constexpr std::array<std::pair<int, std::int32_t>, 11> kSetupFailures{{
+constexpr std::array<std::pair<int, std::int32_t>, 12> kSetupFailures{{
     {ENOENT, kDeviceMissing},
+    {EISDIR, kDeviceMissing},  // a folder where the device should be: no port there either
     {ENODEV, kDeviceMissing},
     {ENXIO, kDeviceMissing},
     {ENOTTY, kDeviceMissing},

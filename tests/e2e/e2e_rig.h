@@ -21,6 +21,10 @@ struct Program : RobotProgram
     explicit Program(const std::vector<std::string> &arguments, int standardError = -1)
         : RobotProgram(COMRS232_PROGRAM, ROBOT_PLUGIN_PATH, arguments, standardError)
     {}
+    /// Started through `launcher`, whose arguments end with the program's path and its own.
+    Program(const std::string &launcher, const std::vector<std::string> &arguments)
+        : RobotProgram(launcher, ROBOT_PLUGIN_PATH, arguments)
+    {}
 };
 
 /// The operator sends `instruction`; succeeds once RxWin0 shows `reply`.

@@ -112,6 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
     HeadlessSend,
     testing::Values(
         SendCase{"verified", {}, {"--send", "ETAT", "--send=A B"}, 0, "ETAT\nA B\n", ""},
+        // Without --send the window needs a display: a plain word and status, no abort.
+        SendCase{"windowWithoutDisplay", {}, {}, 1, "", "aucun écran n'est joignable"},
         SendCase{"traced", {}, {"--send", "ETAT", "--trace"}, 0, "ETAT\n", "<STX>ETAT<ETX>"},
         // A reply stays one line, and cannot drive the terminal.
         SendCase{"controlsInReply",

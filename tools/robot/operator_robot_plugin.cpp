@@ -1,18 +1,22 @@
 // A test robot loaded into the real program as a Qt generic plugin: it plays the operator,
 // reading its orders from the descriptor named by COMRS_ROBOT_FD, one a line:
 //   type TEXT   keys typed into TxWin, one per character (TEXT in UTF-8)
+//   paste TEXT  TEXT put into TxWin at once, as an operator's paste would
 //   clear       TxWin emptied as an operator would: Ctrl+A, then Backspace
 //   enter       the Enter key in TxWin
 //   menu NAME   the menu item of that object name chosen (port1..port4, SPEED1, SPEED2)
 //   state       reports the five text boxes, Pb_rs and the checked menu items
 //   shot PATH   a picture of the window saved to PATH (PNG), then reported
 //   close       the window closed, as by its close button
+//   box BUTTON  the button (Ok, Retry, Cancel) of the message box on screen clicked
 // When COMRS_ROBOT_REPORT_FD names a descriptor, it writes there one line per event,
 // "KIND NANOSECONDS [TEXT]", the time read from CLOCK_MONOTONIC so that the reader can compare
 // it with its own clock:
 //   ready       the operator window is shown and watched
 //   enter       just before the Enter key is pressed
 //   RxWin0      the newest reply box changed, TEXT its new text
+//   TxWin       the instruction box changed, TEXT its new text
+//   box         a message box was shown, TEXT its title, a line break, then its text
 //   Pb_rs       the problem label changed, TEXT its new caption
 //   state:NAME  one line per box or label of a "state" order (state:marks lists the checked
 //               menu items), then state:end
@@ -25,6 +29,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -59,9 +65,11 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (!m_window && event->type() == QEvent::Show &&
-            watched->objectName() == QLatin1String("ComRS232")) {
-            attach(static_cast<QWidget *>(watched));
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            if (!m_window && watched->objectName() == QLatin1String("ComRS232"))
+                attach(static_cast<QWidget *>(watched));
+            else if (auto *box = qobject_cast<QMessageBox *>(watched))
+                report("box", box->windowTitle() + QLatin1Char('\n') + box->text());
         } else if (watched == m_problem) {
             // A label has no signal for a new caption; any caption change is painted, and a
             // report also shows the label.
@@ -75,7 +83,7 @@ protected:
 private:
     void attach(QWidget *window)
     {
-        qApp->removeEventFilter(this);
+        // The application's filter stays: it also sees the message boxes shown later.
         m_window = window;
         m_entry = window->findChild<QLineEdit *>(QStringLiteral("TxWin"));
         m_problem = window->findChild<QLabel *>(QStringLiteral("Pb_rs"));
@@ -85,6 +93,9 @@ private:
                 &QLineEdit::textChanged,
                 this,
                 [this](const QString &text) { report("RxWin0", text); });
+        connect(m_entry, &QLineEdit::textChanged, this, [this](const QString &text) {
+            report("TxWin", text);
+        });
         report("ready");
         QTimer::singleShot(0, this, [this] { carryOut(); });
     }
@@ -166,6 +177,19 @@ private:
         report("state:end");
     }
 
+    static void clickBoxButton(const QString &name)
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        static const QMap<QString, QMessageBox::StandardButton> buttons{
+            {QStringLiteral("Ok"), QMessageBox::Ok},
+            {QStringLiteral("Retry"), QMessageBox::Retry},
+            {QStringLiteral("Cancel"), QMessageBox::Cancel}};
+        if (QAbstractButton *button = box->button(buttons.value(name, QMessageBox::NoButton)))
+            button->click();
+    }
+
     void carryOut()
     {
         if (!m_window)
@@ -176,6 +200,8 @@ private:
             if (order.startsWith(QLatin1String("type "))) {
                 for (const QChar c : order.mid(5))
                     sendKey(m_entry, Qt::Key_unknown, QString(c));
+            } else if (order.startsWith(QLatin1String("paste "))) {
+                m_entry->insert(order.mid(6));
             } else if (order == QLatin1String("clear")) {
                 sendKey(m_entry, Qt::Key_A, QString(), Qt::ControlModifier);
                 sendKey(m_entry, Qt::Key_Backspace, QStringLiteral("\b"));
@@ -192,6 +218,8 @@ private:
                 report("shot", m_window->grab().save(path, "PNG") ? path : QString());
             } else if (order == QLatin1String("close")) {
                 m_window->close();
+            } else if (order.startsWith(QLatin1String("box "))) {
+                clickBoxButton(order.mid(4));
             }
         }
     }

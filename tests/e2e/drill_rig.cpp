@@ -1,0 +1,173 @@
+#include "drill_rig.h"
+
+#include "process_cpu.h"
+
+#include <chrono>
+#include <fstream>
+#include <poll.h>
+#include <pwd.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const char *const kSetpriv = "/usr/bin/setpriv";
+
+// The unprivileged runs go through setpriv, which keeps the process id and the environment.
+std::vector<std::string> asNobody(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(),
+                     {"--reuid=nobody", "--regid=nogroup", "--clear-groups", COMRS232_PROGRAM});
+    return arguments;
+}
+
+// `nobody` may reach a file when every folder above it lets others through and it lets
+// others read.
+bool othersMayRead(const std::filesystem::path &file)
+{
+    struct stat status
+    {};
+    if (::stat(file.c_str(), &status) != 0 || !(status.st_mode & S_IROTH))
+        return false;
+    for (std::filesystem::path folder = file.parent_path(); folder != folder.root_path();
+         folder = folder.parent_path()) {
+        if (::stat(folder.c_str(), &status) != 0 || !(status.st_mode & S_IXOTH))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "comrs-drill-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("no temporary folder");
+    m_path = pattern;
+    // The unprivileged program may have to pass through it.
+    std::filesystem::permissions(
+        m_path, std::filesystem::perms::others_exec, std::filesystem::perm_options::add);
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+bool canRunAsNobody()
+{
+    return ::getuid() == 0 && ::access(kSetpriv, X_OK) == 0 && ::getpwnam("nobody") &&
+           othersMayRead(COMRS232_PROGRAM) &&
+           othersMayRead(std::string(ROBOT_PLUGIN_PATH) + "/generic/libcomrs_operator_robot.so");
+}
+
+std::unique_ptr<Program> startProgram(RunAs who, const std::vector<std::string> &arguments)
+{
+    if (who == RunAs::Nobody)
+        return std::make_unique<Program>(kSetpriv, asNobody(arguments));
+    return std::make_unique<Program>(arguments);
+}
+
+LineDrillRig::LineDrillRig(RunAs who)
+    : line((dir.path() / "ligne").string())
+{
+    if (who == RunAs::Nobody)
+        ::chmod(home.device().c_str(), 0666);
+    program = startProgram(who, {"--port1=" + home.device(), "--port2=" + line});
+}
+
+LineDrillRig::~LineDrillRig()
+{
+    if (!lock.empty())
+        ::unlink(lock.c_str());
+}
+
+Simulator &LineDrillRig::plugDevice(const std::vector<std::string> &options)
+{
+    device.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(line, ignored);
+    std::vector<std::string> all = {"--link", line};
+    all.insert(all.end(), options.begin(), options.end());
+    return device.emplace(all);
+}
+
+std::vector<std::string> history(Program &program)
+{
+    const auto window = program.state();
+    std::vector<std::string> lines;
+    for (const char *name : {"RxWin0", "RxWin1", "RxWin2", "RxWin3"})
+        lines.push_back(window.contains(name) ? window.at(name) : "?");
+    return lines;
+}
+
+testing::AssertionResult
+reported(Program &program, const std::string &kind, const std::string &needle, std::size_t since)
+{
+    // Each report of that kind in turn, until one holds the needle.
+    for (std::size_t from = since;;) {
+        const std::optional<RobotReport> report = program.waitFor(kind, std::nullopt, from);
+        if (!report)
+            break;
+        if (report->text.find(needle) != std::string::npos)
+            return testing::AssertionSuccess();
+        const std::vector<RobotReport> &all = program.reports();
+        while (all[from].kind != kind || all[from].nanoseconds != report->nanoseconds)
+            ++from;
+        ++from;
+    }
+    std::string seen;
+    for (const RobotReport &report : program.reports())
+        seen += "  " + report.kind + " " + report.text + "\n";
+    return testing::AssertionFailure()
+           << "no " << kind << " holding \"" << needle << "\"; reports:\n"
+           << seen;
+}
+
+double cpuPercentOver(pid_t pid, int ms)
+{
+    const double before = cpuMilliseconds(pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return (cpuMilliseconds(pid) - before) * 100.0 / ms;
+}
+
+long residentKb(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmRSS:"))
+            return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+bool endsWithin(pid_t pid, int ms)
+{
+    const auto ended = [pid] {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        const std::string line((std::istreambuf_iterator<char>(stat)),
+                               std::istreambuf_iterator<char>());
+        const std::size_t nameEnd = line.rfind(')');
+        return nameEnd == std::string::npos || line.substr(nameEnd + 2, 1) == "Z";
+    };
+    for (int waited = 0; waited < ms; waited += 20) {
+        if (ended())
+            return true;
+        ::poll(nullptr, 0, 20);
+    }
+    return ended();
+}
+
+std::string lockFilePath(const std::string &device)
+{
+    const std::filesystem::path real = std::filesystem::canonical(device);
+    for (const char *folder : {"/run/lock", "/var/lock"}) {
+        if (::access(folder, W_OK) == 0)
+            return std::string(folder) + "/LCK.." + real.filename().string();
+    }
+    return {};
+}

@@ -1,0 +1,191 @@
+// Drives the real exchange engine on the virtual clock with bytes the fuzzer chooses: which
+// bytes arrive, cut into which pieces, at which times, for an operator exchange or for polls.
+// Every input must leave these true, or the run stops:
+//   - every reply shown arrived whole, as STX, its text, ETX and the two digits of its checksum,
+//     and each such frame is shown at most once;
+//   - the tool sends exactly one ACK per reply shown, so never one for a bad reply;
+//   - a reply begun inside the operator exchange and ended after it is never shown: the
+//     exchange gave up on it, and a poll must not finish it;
+//   - the reply being gathered and the characters waiting stay bounded under a flood;
+//   - after all this, a good reply to a new instruction is shown.
+#include "comm_error.h"
+#include "engine_rig.h"
+#include "frame.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kReplyBound = 64 * 1024;
+// The exchange reads the line every millisecond: a byte that arrived this much before its end
+// was surely read by it.
+constexpr std::int64_t kExchangeReadMs = 2;
+constexpr std::int64_t kPollMs = 100;
+
+void require(bool holds, const char *what)
+{
+    if (!holds) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+/// Reads the input from the front; past its end, zeros.
+class InputReader
+{
+public:
+    InputReader(const std::uint8_t *data, std::size_t size)
+        : m_data(data)
+        , m_size(size)
+    {}
+    bool atEnd() const { return m_at >= m_size; }
+    std::uint8_t next() { return m_at < m_size ? m_data[m_at++] : 0; }
+
+private:
+    const std::uint8_t *m_data;
+    std::size_t m_size;
+    std::size_t m_at = 0;
+};
+
+struct Arrival
+{
+    std::int64_t time;
+    std::string bytes;
+};
+
+/// The line as the fuzzer plays it: pieces, each after a delay of 0 to 2 s from the one before,
+/// its bytes repeated up to 256 times (a flood needs no long input).
+std::vector<FakeDevice::Piece> piecesFrom(InputReader &input)
+{
+    std::vector<FakeDevice::Piece> pieces;
+    std::int64_t at = 0;
+    while (!input.atEnd() && pieces.size() < 64) {
+        at += input.next() * 8;
+        const int length = input.next() % 32;
+        const int repeats = 1 + (input.next() == 0xFF ? input.next() : 0);
+        std::string bytes;
+        for (int i = 0; i < length; ++i)
+            bytes += static_cast<char>(input.next() & 0x7F);  // a 7-bit line
+        std::string piece;
+        for (int i = 0; i < repeats; ++i)
+            piece += bytes;
+        pieces.push_back({at, piece});
+    }
+    return pieces;
+}
+
+/// Whether `shown` can be matched, in order, to whole good frames of the bytes that arrived,
+/// each used once, none of them begun inside the operator exchange that ended at
+/// `exchangeEnd` and finished after it.
+bool shownRepliesWereWholeGoodFrames(const std::vector<Arrival> &arrivals,
+                                     const std::vector<std::string> &shown,
+                                     std::int64_t exchangeEnd)
+{
+    std::string line;
+    std::vector<std::int64_t> times;  // of each byte of `line`
+    for (const Arrival &arrival : arrivals) {
+        line += arrival.bytes;
+        times.insert(times.end(), arrival.bytes.size(), arrival.time);
+    }
+    std::size_t from = 0;
+    for (const std::string &text : shown) {
+        const std::string frame = buildFrame(text);
+        bool found = false;
+        for (std::size_t at = line.find(frame, from); at != std::string::npos;
+             at = line.find(frame, at + 1)) {
+            const bool straddles = times[at] + kExchangeReadMs < exchangeEnd &&
+                                   times[at + frame.size() - 1] > exchangeEnd;
+            if (!straddles) {
+                from = at + frame.size();
+                found = true;
+                break;
+            }
+        }
+        if (!found)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    InputReader input(data, size);
+    const std::uint8_t mode = input.next();
+    const bool exchange = (mode & 1) == 0;  // else polls only
+    std::string instruction;
+    for (int length = input.next() % 6; length > 0; --length)
+        instruction += static_cast<char>(0x20 + input.next() % 0x5F);
+
+    EngineRig rig;
+    rig.gesrs.Select_Vitesse_9600 = (mode & 2) != 0;
+    std::vector<Arrival> arrivals;
+    const auto watched = [&](const std::vector<FakeDevice::Piece> &pieces, std::int64_t from) {
+        for (const FakeDevice::Piece &piece : pieces) {
+            rig.timeline.at(from + piece.afterMs, [&rig, &arrivals, bytes = piece.bytes] {
+                arrivals.push_back({rig.timeline.now(), bytes});
+                rig.port.deliver(bytes);
+            });
+        }
+    };
+    const std::vector<FakeDevice::Piece> pieces = piecesFrom(input);
+    std::int64_t lastArrival = 0;
+    for (const FakeDevice::Piece &piece : pieces)
+        lastArrival = std::max(lastArrival, piece.afterMs);
+
+    // Memory stays bounded whatever arrives: looked at every 10 virtual ms.
+    std::function<void()> checkBounds = [&] {
+        require(rig.traitRS.reponse[0].size() <= kReplyBound, "reponse(0) grows without bound");
+        require(rig.gesrs.Car.size() <= 2 * kReplyBound, "Car grows without bound");
+        rig.timeline.after(10, checkBounds);
+    };
+    rig.timeline.after(10, checkBounds);
+
+    std::int64_t exchangeEnd = -1;
+    if (exchange) {
+        // The pieces count from the end of the instruction frame, as a device answers.
+        rig.port.onOutput = [&, sent = false](const std::string &bytes) mutable {
+            if (!sent && bytes.find(kEtx) != std::string::npos) {
+                sent = true;
+                watched(pieces, rig.timeline.now());
+            }
+        };
+        rig.gesrs.envoicom(instruction);
+        exchangeEnd = rig.timeline.now();
+    } else {
+        watched(pieces, rig.timeline.now());
+    }
+    // The window's polling timer, until everything has arrived and settled.
+    while (rig.timeline.now() <= lastArrival + 2000) {
+        rig.timeline.advance(kPollMs);
+        try {
+            rig.poll();
+        } catch (const CommError &) {
+            // The window shows it in the problem label and polls on.
+        }
+    }
+
+    const std::vector<std::string> shown = rig.view.shown;
+    const std::string written = rig.port.written();
+    const auto acks = std::count(written.begin(), written.end(), kAck);
+    require(static_cast<std::size_t>(acks) == shown.size(), "an ACK without a reply shown");
+    require(shownRepliesWereWholeGoodFrames(arrivals, shown, exchangeEnd),
+            "a reply shown that did not arrive whole and good");
+
+    // The line works again: a good reply to a new instruction is shown.
+    rig.port.onOutput = [&](const std::string &bytes) {
+        if (bytes.find(kEtx) != std::string::npos)
+            rig.timeline.after(20, [&] { rig.port.deliver(FakeDevice::goodReply("OK")); });
+    };
+    rig.gesrs.envoicom("Z");
+    require(rig.view.shown.size() == shown.size() + 1 && rig.view.shown.back() == "OK",
+            "a good reply after the trouble was not shown");
+    return 0;
+}
