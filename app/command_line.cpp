@@ -121,6 +121,9 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments,
             rest.push_back(argument);
         }
     }
+    // Listing the ports would end the run before anything is sent, yet report success.
+    if (commandLine.listPorts && !commandLine.instructions.empty())
+        fail("comrs232 : --list-ports ne s'emploie pas avec --send");
     if (commandLine.timeoutMs > 0 && commandLine.instructions.empty())
         fail("comrs232 : --timeout-ms ne s'emploie qu'avec --send");
     for (std::size_t i = 0; i < rest.size(); ++i) {

@@ -71,8 +71,10 @@ TEST(StartUp, consoleOptionsTakeTheirValuesOutOfTheArgumentText)
     EXPECT_FALSE(line.showHelp);
     EXPECT_EQ(line.error, "");
 
-    const std::vector<std::vector<std::string>> mistakes = {
-        {"--send"}, {"--send", "A", "--timeout-ms", "0"}, {"--timeout-ms", "5"}};
+    const std::vector<std::vector<std::string>> mistakes = {{"--send"},
+                                                            {"--send", "A", "--timeout-ms", "0"},
+                                                            {"--timeout-ms", "5"},
+                                                            {"--list-ports", "--send", "A"}};
     for (const auto &arguments : mistakes) {
         const CommandLine wrong = parseCommandLine(arguments, {});
         EXPECT_NE(wrong.error, "") << arguments.back();
