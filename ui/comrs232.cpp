@@ -147,6 +147,7 @@ void ComRS232::TxWin_KeyPress(int KeyAscii)
         return;
     }
     if (KeyAscii == kEnter) {
+        forgetTxWinEdits();
         runOperatorExchange(TxWin->text());
         while (!m_heldEnters.empty()) {
             Timer.setEnabled(true);
@@ -156,6 +157,15 @@ void ComRS232::TxWin_KeyPress(int KeyAscii)
         }
     }
     Timer.setEnabled(true);
+}
+
+void ComRS232::forgetTxWinEdits()
+{
+    // The box's undo steps would pile up over a day of instructions (some 200 bytes each);
+    // a sent instruction is in the recall instead. Setting the same text clears them.
+    const int cursor = TxWin->cursorPosition();
+    TxWin->setText(TxWin->text());
+    TxWin->setCursorPosition(cursor);
 }
 
 void ComRS232::runOperatorExchange(const QString &instruction)

@@ -92,6 +92,7 @@ private:
     void createControls();
     void createMenus();
     GesRS &gesRS() const;
+    void forgetTxWinEdits();
     void runOperatorExchange(const QString &instruction);
     void callEnvoicom(const std::string &requet);
     void closeLineAfterFailure(const CommError &failure);

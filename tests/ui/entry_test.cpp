@@ -25,6 +25,8 @@ TEST(Entry, WWWWPollsSilentlyThenEachEnterSendsTheBoxAndTheReplyShows)
     EXPECT_EQ(rig.history(), (QStringList{"", "avant", "UN", "DEUX"}));
     EXPECT_EQ(rig.window.Envoi, "WWWX");
     EXPECT_EQ(rig.window.TxWin->text(), "WWWX");
+    EXPECT_FALSE(rig.window.TxWin->isUndoAvailable());  // edits must not pile up all day
+    EXPECT_EQ(rig.window.TxWin->cursorPosition(), 4);
     EXPECT_TRUE(rig.traitRS.reponse[0].empty());
     EXPECT_FALSE(rig.window.Pb_rs->isVisibleTo(&rig.window));
     EXPECT_TRUE(rig.pollTimer.enabled());
