@@ -1,5 +1,5 @@
 // Thousands of exchanges of the real program with a device that answers wrongly at random,
-// checked against the device's own journal. COMRS_SOAK_EXCHANGES sets how many (bench/soak).
+// checked against the device's own journal. COMRS_SOAK_EXCHANGES sets how many (500 unless set).
 #include "drill_rig.h"
 
 #include <chrono>
@@ -70,7 +70,7 @@ double average(const std::vector<long> &samples, std::size_t from, std::size_t t
 TEST(Soak, everyGoodReplyShownOnceAndEveryFaultReported)
 {
     const char *asked = std::getenv("COMRS_SOAK_EXCHANGES");
-    const int exchanges = asked ? std::atoi(asked) : 50;
+    const int exchanges = asked ? std::atoi(asked) : 500;
     Simulator device({"--baud",
                       "9600",
                       "--fault-rate",
