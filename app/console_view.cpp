@@ -1,5 +1,6 @@
 #include "console_view.h"
 
+#include "frame.h"
 #include "traitrs.h"
 
 #include <QString>
@@ -34,19 +35,14 @@ std::string oneLine(const std::string &boxText)
 // written as their code in the trace's notation ("<0A>"); everything else passes unchanged.
 std::string printableReply(const std::string &reply)
 {
-    static constexpr char kHexDigits[] = "0123456789ABCDEF";
     std::string shown;
     shown.reserve(reply.size());
     for (const char c : reply) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
-            shown += '<';
-            shown += kHexDigits[byte >> 4];
-            shown += kHexDigits[byte & 0x0F];
-            shown += '>';
-        } else {
+        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0))
+            shown += byteCode(byte);
+        else
             shown += c;
-        }
     }
     return shown;
 }

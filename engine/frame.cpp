@@ -14,6 +14,11 @@ std::string checksumDigits(std::uint8_t checksum)
     return {kHexDigits[checksum >> 4], kHexDigits[checksum & 0x0F]};
 }
 
+std::string byteCode(std::uint8_t byte)
+{
+    return '<' + checksumDigits(byte) + '>';
+}
+
 std::string buildFrame(std::string_view text)
 {
     std::string frame;

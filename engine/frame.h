@@ -15,6 +15,10 @@ std::uint8_t frameChecksum(std::string_view text);
 /// The two uppercase hexadecimal digits of a checksum, high nibble first ("0A", never "A" or "0a").
 std::string checksumDigits(std::uint8_t checksum);
 
+/// A byte shown to a person in its code rather than as itself (a control character would act on
+/// the terminal, or break a line): "<1B>". The trace, the printed replies and the port list agree.
+std::string byteCode(std::uint8_t byte);
+
 /// STX, the text as given, ETX and the two checksum digits.
 std::string buildFrame(std::string_view text);
 

@@ -1,5 +1,7 @@
 #include "port_finder.h"
 
+#include "frame.h"
+
 #include <algorithm>
 #include <fstream>
 
@@ -14,7 +16,6 @@ constexpr int kLevelsAbove = 4;  // from a tty's device up to the USB device or 
 // character would act instead of showing. Such a character is shown as its code ("<1B>").
 std::string attribute(const fs::path &file)
 {
-    static constexpr char kHexDigits[] = "0123456789ABCDEF";
     std::ifstream in(file);
     std::string line;
     std::getline(in, line);
@@ -23,14 +24,10 @@ std::string attribute(const fs::path &file)
     std::string value;
     for (const char c : line) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
+        if (byte >= 0x20 && byte != 0x7F)
             value += c;
-            continue;
-        }
-        value += '<';
-        value += kHexDigits[byte >> 4];
-        value += kHexDigits[byte & 0x0F];
-        value += '>';
+        else
+            value += byteCode(byte);
     }
     return value;
 }

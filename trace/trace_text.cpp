@@ -2,18 +2,6 @@
 
 #include "frame.h"
 
-namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-void appendHex(std::string &out, unsigned char byte)
-{
-    out += kHexDigits[byte >> 4];
-    out += kHexDigits[byte & 0x0F];
-}
-
-}  // namespace
-
 std::string hexBytes(std::string_view bytes)
 {
     std::string out;
@@ -21,7 +9,7 @@ std::string hexBytes(std::string_view bytes)
     for (const char c : bytes) {
         if (!out.empty())
             out += ' ';
-        appendHex(out, static_cast<unsigned char>(c));
+        out += checksumDigits(static_cast<std::uint8_t>(c));
     }
     return out;
 }
@@ -40,12 +28,8 @@ std::string namedText(std::string_view bytes)
             out += "<ACK>";
         else if (byte >= 0x20 && byte < 0x7F && c != '<')
             out += c;
-        else {
-            // "<" itself is written as a code too, so that a name is never mistaken for text.
-            out += '<';
-            appendHex(out, byte);
-            out += '>';
-        }
+        else  // "<" itself is written as a code too, so that a name is never mistaken for text.
+            out += byteCode(byte);
     }
     return out;
 }
