@@ -1,10 +1,10 @@
 // --list-ports on a made-up machine: a built-in port, an empty built-in slot, a USB adapter
 // with its stable link, a virtual console.
 #include "port_listing.h"
+#include "temp_dir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -15,7 +15,6 @@ class MadeUpMachine : public testing::Test
 protected:
     void SetUp() override
     {
-        fs::remove_all(m_root);
         const fs::path pnp = devicesDir("pnp0/00:01");
         link(pnp / "driver", "../../../bus/pnp/drivers/serial");
         const fs::path builtIn = devicesDir("pnp0/00:01/00:01:0/00:01:0.0");
@@ -40,7 +39,6 @@ protected:
         fs::create_directories(m_root / "dev/serial/by-id");
         link(m_root / "dev/serial/by-id" / kById, "../../ttyUSB0");
     }
-    void TearDown() override { fs::remove_all(m_root); }
 
     fs::path devicesDir(const std::string &path)
     {
@@ -65,8 +63,8 @@ protected:
     }
 
     static constexpr const char *kById = "usb-FTDI_FT232R_USB_UART_A10K-if00-port0";
-    const fs::path m_root =
-        fs::path(testing::TempDir()) / ("made-up-machine-" + std::to_string(::getpid()));
+    const TempDir m_dir;
+    const fs::path &m_root = m_dir.path();
 };
 
 TEST_F(MadeUpMachine, listsTheLinesWithHardwareAndWhatEachComOpens)
