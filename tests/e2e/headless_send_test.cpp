@@ -39,28 +39,17 @@ Finished runWithoutDisplay(const std::vector<std::string> &arguments)
     posix_spawn_file_actions_addopen(
         &files, 2, (base + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
-    std::vector<std::string> environment;
-    for (char **variable = environ; *variable; ++variable) {
-        const std::string entry = *variable;
-        if (!entry.starts_with("DISPLAY=") && !entry.starts_with("WAYLAND_DISPLAY=") &&
-            !entry.starts_with("QT_QPA_PLATFORM="))
-            environment.push_back(entry);
-    }
-    std::vector<std::string> argumentsWithName = {COMRS232_PROGRAM};
-    argumentsWithName.insert(argumentsWithName.end(), arguments.begin(), arguments.end());
-    const auto pointers = [](std::vector<std::string> &strings) {
-        std::vector<char *> list;
-        for (std::string &s : strings)
-            list.push_back(s.data());
-        list.push_back(nullptr);
-        return list;
-    };
-    std::vector<char *> argv = pointers(argumentsWithName);
-    std::vector<char *> envp = pointers(environment);
+    std::vector<std::string> strings = {
+        "env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", COMRS232_PROGRAM};
+    strings.insert(strings.end(), arguments.begin(), arguments.end());
+    std::vector<char *> argv;
+    for (std::string &argument : strings)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
 
     Finished finished;
     pid_t pid = -1;
-    if (posix_spawn(&pid, COMRS232_PROGRAM, &files, nullptr, argv.data(), envp.data()) == 0) {
+    if (posix_spawnp(&pid, "env", &files, nullptr, argv.data(), environ) == 0) {
         int wait = 0;
         ::waitpid(pid, &wait, 0);
         finished.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
@@ -141,21 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
                  2,
                  "",
                  "Mauvaise liaison série. Erreur : 8005\n"},
-        SendCase{"controlCharacter",
-                 {},
-                 {"--send",
-                  "A\x03"
-                  "B"},
-                 64,
-                 "",
-                 "comrs232 : "},
-        SendCase{"accent", {}, {"--send", "ETAT", "--send", "\xC3\xA9"}, 64, "", "comrs232 : "},
-        SendCase{"pollText",
-                 {},
-                 {"--send", "WWWW", "--timeout-ms", "5000"},
-                 64,
-                 "",
-                 "comrs232 : l'instruction « WWWW »"}),
+        // A good instruction before a bad one does not go out either.
+        SendCase{"accent", {}, {"--send", "ETAT", "--send", "\xC3\xA9"}, 64, "", "comrs232 : "}),
     [](const testing::TestParamInfo<SendCase> &info) { return info.param.name; });
 
 }  // namespace

@@ -19,22 +19,13 @@ TEST(InstructionHistory, walksNewestFirstAndDownPastTheNewestGivesBackTheDraft)
     for (const char *instruction : {"A", "B", "C"})
         history.record(instruction);
 
-    // Each step: Up or Down, and what the box then holds. The box text is the draft at first.
-    const std::pair<bool, QString> steps[] = {
-        {false, "brouillon"},
-        {true, "C"},
-        {true, "B"},
-        {true, "A"},
-        {true, "A"},
-        {false, "B"},
-        {false, "C"},
-        {false, "brouillon"},
-        {false, "brouillon"},
-    };
+    // Each key, Up or Down, and what the box then holds. The box text is the draft at first.
+    const QString keys = "v^^^^vvvv";
+    const QStringList boxes = {"brouillon", "C", "B", "A", "A", "B", "C", "brouillon", "brouillon"};
     QString box = "brouillon";
-    for (const auto &[up, expected] : steps) {
-        box = up ? history.older(box) : history.newer(box);
-        EXPECT_EQ(box, expected);
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        box = keys[i] == '^' ? history.older(box) : history.newer(box);
+        EXPECT_EQ(box, boxes[i]) << i;
     }
 }
 
