@@ -48,15 +48,10 @@ testing::AssertionResult journalHolds(Simulator &device, const std::string &text
            << "no " << count << " \"" << text << "\" lines" << journalOf(device);
 }
 
-int acksFromTheTool(const Simulator &device)
-{
-    const std::vector<std::string> in = device.bytesIn();
-    return static_cast<int>(std::count(in.begin(), in.end(), "06"));
-}
-
-int repliesShown(Program &program)
+int reportsOf(Program &program, const std::string &kind, std::size_t since)
 {
     const std::vector<RobotReport> &all = program.reports();
-    return static_cast<int>(std::count_if(
-        all.begin(), all.end(), [](const RobotReport &report) { return report.kind == "RxWin0"; }));
+    return static_cast<int>(std::count_if(all.begin() + static_cast<std::ptrdiff_t>(since),
+                                          all.end(),
+                                          [&](const RobotReport &r) { return r.kind == kind; }));
 }

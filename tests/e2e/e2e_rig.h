@@ -44,8 +44,5 @@ testing::AssertionResult shows(Program &program,
 /// Waits until the simulator has logged `count` lines holding `text`.
 testing::AssertionResult journalHolds(Simulator &device, const std::string &text, int count);
 
-/// How many times the tool sent ACK.
-int acksFromTheTool(const Simulator &device);
-
-/// How many times RxWin0 changed.
-int repliesShown(Program &program);
+/// How many reports of `kind` the robot made, from index `since` on.
+int reportsOf(Program &program, const std::string &kind, std::size_t since = 0);
