@@ -87,29 +87,6 @@ std::vector<std::string> history(Program &program)
     return lines;
 }
 
-testing::AssertionResult
-reported(Program &program, const std::string &kind, const std::string &needle, std::size_t since)
-{
-    // Each report of that kind in turn, until one holds the needle.
-    for (std::size_t from = since;;) {
-        const std::optional<RobotReport> report = program.waitFor(kind, std::nullopt, from);
-        if (!report)
-            break;
-        if (report->text.find(needle) != std::string::npos)
-            return testing::AssertionSuccess();
-        const std::vector<RobotReport> &all = program.reports();
-        while (all[from].kind != kind || all[from].nanoseconds != report->nanoseconds)
-            ++from;
-        ++from;
-    }
-    std::string seen;
-    for (const RobotReport &report : program.reports())
-        seen += "  " + report.kind + " " + report.text + "\n";
-    return testing::AssertionFailure()
-           << "no " << kind << " holding \"" << needle << "\"; reports:\n"
-           << seen;
-}
-
 double cpuPercentOver(pid_t pid, int ms)
 {
     const double before = cpuMilliseconds(pid);

@@ -45,10 +45,6 @@ struct LineDrillRig
 /// The four reply lines.
 std::vector<std::string> history(Program &program);
 
-/// Waits for a report of `kind` whose text holds `needle`, among those from `since` on.
-testing::AssertionResult
-reported(Program &program, const std::string &kind, const std::string &needle, std::size_t since);
-
 /// Processor use of `pid` over the next `ms` milliseconds, in percent of one core.
 double cpuPercentOver(pid_t pid, int ms);
 
