@@ -86,17 +86,19 @@ protected:
     TermiosSerialPort port{{slavePath, "/dev/ttyS-none", "/dev/null", ""}, {lockDirectory.path()}};
 };
 
-TEST_F(PseudoTerminalPort, takesItsSpeedAtEachOpen)
+// Other programs, and the program after a crash, read the lock file to know the line in use.
+TEST_F(PseudoTerminalPort, eachOpenTakesItsSpeedAndTheLockFileAndEachCloseLetsGo)
 {
     for (const auto &[settings, speed] :
          {std::pair{"9600,e,7,1", B9600}, std::pair{"1200,e,7,1", B1200}}) {
         port.setSettings(settings);
         open();
+        EXPECT_TRUE(fs::exists(lockFile));
         termios seen{};
         ASSERT_EQ(::tcgetattr(master, &seen), 0);
         EXPECT_EQ(cfgetospeed(&seen), speed);
         port.setPortOpen(false);
-        EXPECT_FALSE(port.PortOpen() || watcher.armed());
+        EXPECT_FALSE(port.PortOpen() || watcher.armed() || fs::exists(lockFile));
     }
 }
 
@@ -112,15 +114,6 @@ TEST_F(PseudoTerminalPort, openFailuresAreNumberedAndLeaveThePortClosedAndUnlock
     port.setSettings("9600,e,7,3");
     EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8011);
     EXPECT_FALSE(port.PortOpen() || watcher.armed());
-}
-
-// Other programs, and the program after a crash, read the lock file to know the line in use.
-TEST_F(PseudoTerminalPort, holdsItsLockFileWhileOpenOnly)
-{
-    open();
-    EXPECT_TRUE(fs::exists(lockFile));
-    port.setPortOpen(false);
-    EXPECT_FALSE(fs::exists(lockFile));
 }
 
 // Closing the window ends the program with _Exit; a signal ends it as well. Either way the
