@@ -2,14 +2,10 @@
 #include "e2e_rig.h"
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace {
 
@@ -28,36 +24,21 @@ std::string contentsOf(const std::string &path)
     return text.str();
 }
 
-// Runs the program to its end with no display of any kind in its environment.
+// Runs the program to its end, through the shell as a script would, with no display of any
+// kind in its environment.
 Finished runWithoutDisplay(const std::vector<std::string> &arguments)
 {
     const std::string base = testing::TempDir() + "headless-" + std::to_string(::getpid());
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(
-        &files, 1, (base + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(
-        &files, 2, (base + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-
-    std::vector<std::string> strings = {
-        "env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", COMRS232_PROGRAM};
-    strings.insert(strings.end(), arguments.begin(), arguments.end());
-    std::vector<char *> argv;
-    for (std::string &argument : strings)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    Finished finished;
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, "env", &files, nullptr, argv.data(), environ) == 0) {
-        int wait = 0;
-        ::waitpid(pid, &wait, 0);
-        finished.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " COMRS232_PROGRAM;
+    for (std::string argument : arguments) {
+        for (std::size_t at = 0; (at = argument.find('\'', at)) != std::string::npos; at += 4)
+            argument.replace(at, 1, "'\\''");
+        command += " '" + argument + "'";
     }
-    posix_spawn_file_actions_destroy(&files);
-    finished.out = contentsOf(base + ".out");
-    finished.err = contentsOf(base + ".err");
-    return finished;
+    const int wait = std::system((command + " >" + base + ".out 2>" + base + ".err").c_str());
+    return {WIFEXITED(wait) ? WEXITSTATUS(wait) : -1,
+            contentsOf(base + ".out"),
+            contentsOf(base + ".err")};
 }
 
 struct SendCase
