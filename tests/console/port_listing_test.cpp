@@ -1,78 +1,54 @@
 // --list-ports on a made-up machine: a built-in port, an empty built-in slot, a USB adapter
 // with its stable link, a virtual console.
 #include "port_listing.h"
+#include "temp_dir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class MadeUpMachine : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        fs::remove_all(m_root);
-        const fs::path pnp = devicesDir("pnp0/00:01");
-        link(pnp / "driver", "../../../bus/pnp/drivers/serial");
-        const fs::path builtIn = devicesDir("pnp0/00:01/00:01:0/00:01:0.0");
-        link(builtIn / "driver", "../../../../../bus/serial-base/drivers/port");
-        tty("ttyS0", builtIn, "4");
-
-        const fs::path slot = devicesDir("platform/serial8250");
-        link(slot / "driver", "../../../bus/platform/drivers/serial8250");
-        tty("ttyS1", slot, "0");
-
-        const fs::path usb = devicesDir("usb1/1-1");
-        write(usb / "idVendor", "0403\n");
-        write(usb / "idProduct", "6001\n");
-        write(usb / "manufacturer", "FTDI\n");
-        write(usb / "product", "FT232R USB UART\n");
-        write(usb / "serial", "A10K\x1B[2J\n");  // an adapter's string cannot drive the terminal
-        const fs::path adapter = devicesDir("usb1/1-1/1-1:1.0/ttyUSB0");
-        link(adapter / "driver", "../../../../../bus/usb-serial/drivers/ftdi_sio");
-        tty("ttyUSB0", adapter, "");
-
-        fs::create_directories(m_root / "sys/class/tty/tty0");
-        fs::create_directories(m_root / "dev/serial/by-id");
-        link(m_root / "dev/serial/by-id" / kById, "../../ttyUSB0");
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
-    fs::path devicesDir(const std::string &path)
-    {
-        const fs::path dir = m_root / "sys/devices" / path;
-        fs::create_directories(dir);
-        return dir;
-    }
-    void tty(const std::string &name, const fs::path &device, const std::string &type)
-    {
-        const fs::path dir = m_root / "sys/class/tty" / name;
-        fs::create_directories(dir);
-        link(dir / "device", device);
-        if (!type.empty())
-            write(dir / "type", type + "\n");
-        write(m_root / "dev" / name, "");
-    }
-    static void link(const fs::path &at, const fs::path &target) { fs::create_symlink(target, at); }
-    static void write(const fs::path &file, const std::string &text)
-    {
-        fs::create_directories(file.parent_path());
-        std::ofstream(file) << text;
-    }
-
-    static constexpr const char *kById = "usb-FTDI_FT232R_USB_UART_A10K-if00-port0";
-    const fs::path m_root =
-        fs::path(testing::TempDir()) / ("made-up-machine-" + std::to_string(::getpid()));
+// The machine's files: a symbolic link where the text starts with "-> ", a folder where the
+// path ends with "/", else a file holding the text.
+const std::pair<const char *, const char *> kMachine[] = {
+    {"sys/devices/pnp0/00:01/driver", "-> ../../../bus/pnp/drivers/serial"},
+    {"sys/devices/pnp0/00:01/00:01:0/00:01:0.0/driver",
+     "-> ../../../../../bus/serial-base/drivers/port"},
+    {"sys/class/tty/ttyS0/device", "-> ../../../devices/pnp0/00:01/00:01:0/00:01:0.0"},
+    {"sys/class/tty/ttyS0/type", "4\n"},
+    {"dev/ttyS0", ""},
+    {"sys/devices/platform/serial8250/driver", "-> ../../../bus/platform/drivers/serial8250"},
+    {"sys/class/tty/ttyS1/device", "-> ../../../devices/platform/serial8250"},
+    {"sys/class/tty/ttyS1/type", "0\n"},
+    {"dev/ttyS1", ""},
+    {"sys/devices/usb1/1-1/idVendor", "0403\n"},
+    {"sys/devices/usb1/1-1/idProduct", "6001\n"},
+    {"sys/devices/usb1/1-1/manufacturer", "FTDI\n"},
+    {"sys/devices/usb1/1-1/product", "FT232R USB UART\n"},
+    {"sys/devices/usb1/1-1/serial", "A10K\x1B[2J\n"},  // it cannot drive the terminal
+    {"sys/devices/usb1/1-1/1-1:1.0/ttyUSB0/driver",
+     "-> ../../../../../bus/usb-serial/drivers/ftdi_sio"},
+    {"sys/class/tty/ttyUSB0/device", "-> ../../../devices/usb1/1-1/1-1:1.0/ttyUSB0"},
+    {"dev/ttyUSB0", ""},
+    {"sys/class/tty/tty0/", ""},
+    {"dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K-if00-port0", "-> ../../ttyUSB0"},
 };
 
-TEST_F(MadeUpMachine, listsTheLinesWithHardwareAndWhatEachComOpens)
+TEST(PortListing, listsTheLinesWithHardwareAndWhatEachComOpens)
 {
-    const PortFinder finder(m_root / "sys", m_root / "dev");
-    const std::string byId = std::string("/dev/serial/by-id/") + kById;
+    const TempDir root;
+    for (const auto &[path, text] : kMachine) {
+        const fs::path at = root.path() / path;
+        fs::create_directories(at.parent_path());
+        if (std::string_view(text).starts_with("-> "))
+            fs::create_symlink(text + 3, at);
+        else if (at.has_filename())
+            std::ofstream(at) << text;
+    }
+    const PortFinder finder(root.path() / "sys", root.path() / "dev");
+    const std::string byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K-if00-port0";
 
     EXPECT_EQ(portListing(finder, {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", byId}),
               "Ports série présents :\n"

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <poll.h>
 #include <pwd.h>
-#include <stdexcept>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -40,23 +39,6 @@ bool othersMayRead(const std::filesystem::path &file)
 }
 
 }  // namespace
-
-TempDir::TempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "comrs-drill-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("no temporary folder");
-    m_path = pattern;
-    // The unprivileged program may have to pass through it.
-    std::filesystem::permissions(
-        m_path, std::filesystem::perms::others_exec, std::filesystem::perm_options::add);
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
 
 bool canRunAsNobody()
 {
@@ -105,29 +87,6 @@ std::vector<std::string> history(Program &program)
     return lines;
 }
 
-testing::AssertionResult
-reported(Program &program, const std::string &kind, const std::string &needle, std::size_t since)
-{
-    // Each report of that kind in turn, until one holds the needle.
-    for (std::size_t from = since;;) {
-        const std::optional<RobotReport> report = program.waitFor(kind, std::nullopt, from);
-        if (!report)
-            break;
-        if (report->text.find(needle) != std::string::npos)
-            return testing::AssertionSuccess();
-        const std::vector<RobotReport> &all = program.reports();
-        while (all[from].kind != kind || all[from].nanoseconds != report->nanoseconds)
-            ++from;
-        ++from;
-    }
-    std::string seen;
-    for (const RobotReport &report : program.reports())
-        seen += "  " + report.kind + " " + report.text + "\n";
-    return testing::AssertionFailure()
-           << "no " << kind << " holding \"" << needle << "\"; reports:\n"
-           << seen;
-}
-
 double cpuPercentOver(pid_t pid, int ms)
 {
     const double before = cpuMilliseconds(pid);
@@ -145,21 +104,20 @@ long residentKb(pid_t pid)
     return -1;
 }
 
-bool endsWithin(pid_t pid, int ms)
+bool endsWithin(pid_t pid, int ms, siginfo_t *how)
 {
-    const auto ended = [pid] {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        const std::string line((std::istreambuf_iterator<char>(stat)),
-                               std::istreambuf_iterator<char>());
-        const std::size_t nameEnd = line.rfind(')');
-        return nameEnd == std::string::npos || line.substr(nameEnd + 2, 1) == "Z";
-    };
-    for (int waited = 0; waited < ms; waited += 20) {
-        if (ended())
+    for (int waited = 0;; waited += 20) {
+        siginfo_t info{};
+        if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            info.si_pid == pid) {
+            if (how)
+                *how = info;
             return true;
+        }
+        if (waited >= ms)
+            return false;
         ::poll(nullptr, 0, 20);
     }
-    return ended();
 }
 
 std::string lockFilePath(const std::string &device)

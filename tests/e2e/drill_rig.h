@@ -1,6 +1,7 @@
 #pragma once
 
 #include "e2e_rig.h"
+#include "temp_dir.h"
 
 #include <filesystem>
 #include <map>
@@ -8,21 +9,8 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <vector>
-
-/// A fresh directory, removed with everything in it when the object goes.
-class TempDir
-{
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
-    const std::filesystem::path &path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 /// Who runs the program under drill.
 enum class RunAs { Us, Nobody };
@@ -57,18 +45,15 @@ struct LineDrillRig
 /// The four reply lines.
 std::vector<std::string> history(Program &program);
 
-/// Waits for a report of `kind` whose text holds `needle`, among those from `since` on.
-testing::AssertionResult
-reported(Program &program, const std::string &kind, const std::string &needle, std::size_t since);
-
 /// Processor use of `pid` over the next `ms` milliseconds, in percent of one core.
 double cpuPercentOver(pid_t pid, int ms);
 
 /// Resident memory of `pid`, in kB (VmRSS), or -1 once it is gone.
 long residentKb(pid_t pid);
 
-/// True once `pid` has ended (gone or a zombie) within `ms` milliseconds.
-bool endsWithin(pid_t pid, int ms);
+/// True once `pid`, a child of ours, has ended within `ms` milliseconds, and then how in `how`.
+/// Its owner still reaps it.
+bool endsWithin(pid_t pid, int ms, siginfo_t *how = nullptr);
 
 /// The UUCP lock file other programs would make for `device`; empty when no lock directory
 /// can be written here.

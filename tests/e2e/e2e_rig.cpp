@@ -4,31 +4,24 @@
 
 namespace {
 
-// The simulator's journal, for a failure message: what crossed the line, and when.
+// For a failure message: every report of the robot, and what crossed the line, and when.
+std::string everyReport(Program &program)
+{
+    std::string text = "; reports:\n";
+    for (const RobotReport &report : program.reports())
+        text += "  " + report.kind + " " + report.text + "\n";
+    return text;
+}
+
 std::string journalOf(const Simulator &device)
 {
-    std::string text = "\nsimulator journal:\n";
+    std::string text = "simulator journal:\n";
     for (const std::string &line : device.journal().lines())
         text += "  " + line + "\n";
     return text;
 }
 
 }  // namespace
-
-testing::AssertionResult shows(Program &program,
-                               Simulator &device,
-                               const std::string &kind,
-                               const std::string &text,
-                               std::size_t since)
-{
-    if (program.waitFor(kind, text, since, {&device.journal()}))
-        return testing::AssertionSuccess();
-    std::string seen;
-    for (const RobotReport &report : program.reports())
-        seen += "  " + report.kind + " " + report.text + "\n";
-    return testing::AssertionFailure() << kind << " never read \"" << text << "\"; reports:\n"
-                                       << seen << journalOf(device);
-}
 
 testing::AssertionResult replyShown(Program &program,
                                     Simulator &device,
@@ -37,26 +30,43 @@ testing::AssertionResult replyShown(Program &program,
 {
     const std::size_t since = program.reports().size();
     program.instruct(instruction);
-    return shows(program, device, "RxWin0", reply, since);
+    if (program.waitFor("RxWin0", reply, since, {&device.journal()}))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure()
+           << "RxWin0 never read \"" << reply << "\"" << everyReport(program) << journalOf(device);
+}
+
+testing::AssertionResult
+reported(Program &program, const std::string &kind, const std::string &needle, std::size_t since)
+{
+    // Each report of that kind in turn, until one holds the needle.
+    for (std::size_t from = since;;) {
+        const std::optional<RobotReport> report = program.waitFor(kind, std::nullopt, from);
+        if (!report)
+            break;
+        if (report->text.find(needle) != std::string::npos)
+            return testing::AssertionSuccess();
+        const std::vector<RobotReport> &all = program.reports();
+        while (all[from].kind != kind || all[from].nanoseconds != report->nanoseconds)
+            ++from;
+        ++from;
+    }
+    return testing::AssertionFailure()
+           << "no " << kind << " holding \"" << needle << "\"" << everyReport(program);
 }
 
 testing::AssertionResult journalHolds(Simulator &device, const std::string &text, int count)
 {
     if (waitUntil({&device.journal()}, [&] { return device.count(text) >= count; }))
         return testing::AssertionSuccess();
-    return testing::AssertionFailure()
-           << "no " << count << " \"" << text << "\" lines" << journalOf(device);
+    return testing::AssertionFailure() << "no " << count << " \"" << text << "\" lines\n"
+                                       << journalOf(device);
 }
 
-int acksFromTheTool(const Simulator &device)
-{
-    const std::vector<std::string> in = device.bytesIn();
-    return static_cast<int>(std::count(in.begin(), in.end(), "06"));
-}
-
-int repliesShown(Program &program)
+int reportsOf(Program &program, const std::string &kind, std::size_t since)
 {
     const std::vector<RobotReport> &all = program.reports();
-    return static_cast<int>(std::count_if(
-        all.begin(), all.end(), [](const RobotReport &report) { return report.kind == "RxWin0"; }));
+    return static_cast<int>(std::count_if(all.begin() + static_cast<std::ptrdiff_t>(since),
+                                          all.end(),
+                                          [&](const RobotReport &r) { return r.kind == kind; }));
 }

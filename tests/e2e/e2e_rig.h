@@ -33,19 +33,12 @@ testing::AssertionResult replyShown(Program &program,
                                     const std::string &instruction,
                                     const std::string &reply);
 
-/// Succeeds once the robot reports `kind` ("RxWin0", "Pb_rs") reading `text`, among the
-/// reports from index `since` on.
-testing::AssertionResult shows(Program &program,
-                               Simulator &device,
-                               const std::string &kind,
-                               const std::string &text,
-                               std::size_t since = 0);
+/// Waits for a report of `kind` whose text holds `needle`, among those from index `since` on.
+testing::AssertionResult
+reported(Program &program, const std::string &kind, const std::string &needle, std::size_t since);
 
 /// Waits until the simulator has logged `count` lines holding `text`.
 testing::AssertionResult journalHolds(Simulator &device, const std::string &text, int count);
 
-/// How many times the tool sent ACK.
-int acksFromTheTool(const Simulator &device);
-
-/// How many times RxWin0 changed.
-int repliesShown(Program &program);
+/// How many reports of `kind` the robot made, from index `since` on.
+int reportsOf(Program &program, const std::string &kind, std::size_t since = 0);

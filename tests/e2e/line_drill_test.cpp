@@ -3,7 +3,6 @@
 // the cause lasts, and the line works again once the cause is gone.
 #include "drill_rig.h"
 
-#include <algorithm>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
@@ -16,12 +15,12 @@ namespace {
 struct LineDrill
 {
     std::string name;
-    RunAs who;
     std::function<void(LineDrillRig &)> prepare;    // the line as it is before the fault
     std::function<void(LineDrillRig &)> breakLine;  // the fault, and the instruction meeting it
-    std::string kind;                               // where the message shows: "box" or "Pb_rs"
     std::string message;
     std::function<void(LineDrillRig &)> mend;
+    std::string kind = "box";  // where the message shows: "box" or "Pb_rs"
+    RunAs who = RunAs::Us;
 };
 
 void PrintTo(const LineDrill &drill, std::ostream *out)
@@ -92,21 +91,16 @@ void removeLock(LineDrillRig &rig)
 // there were. A line lost under an exchange may fail the step after it too, on the closed port.
 int dismissBoxes(Program &program, std::size_t since)
 {
-    const auto boxes = [&] {
-        const std::vector<RobotReport> &all = program.reports();
-        return std::count_if(all.begin() + static_cast<std::ptrdiff_t>(since),
-                             all.end(),
-                             [](const RobotReport &report) { return report.kind == "box"; });
-    };
-    long answered = 0;
-    for (long shown = boxes(); shown > answered && answered < 5; shown = boxes()) {
+    const auto boxes = [&] { return reportsOf(program, "box", since); };
+    int answered = 0;
+    for (int shown = boxes(); shown > answered && answered < 5; shown = boxes()) {
         answered = shown;
         program.order("box Cancel");
         program.order("box Ok");
         waitUntil(
             {}, [&] { return boxes() > answered; }, std::chrono::seconds(1));
     }
-    return static_cast<int>(answered);
+    return answered;
 }
 
 class LineDrillTest : public testing::TestWithParam<LineDrill>
@@ -148,86 +142,66 @@ INSTANTIATE_TEST_SUITE_P(
     LineDrillTest,
     testing::Values(
         LineDrill{"vanishesDuringAReply",
-                  RunAs::Us,
                   inUse(kSlowReply),
                   vanishAfter("X", "OUT", 2, 200),
-                  "box",
                   kLost,
                   plug},
         // "V" waits 1500 ms after sending; the device answers only after it.
         LineDrill{"vanishesDuringThePostSendWait",
-                  RunAs::Us,
                   inUse({"--turnaround", "1200"}),
                   vanishAfter("V", "trame reçue", 2, 0),
-                  "box",
                   kLost,
                   plug},
         LineDrill{"vanishesWhileIdle",
-                  RunAs::Us,
                   inUse({}),
                   [](LineDrillRig &rig) { rig.unplugDevice(); },
-                  "Pb_rs",
                   "Problème RS232: Erreur 8020",
-                  plug},
+                  plug,
+                  "Pb_rs"},
         LineDrill{"heldByAnotherProgram",
-                  RunAs::Us,
                   plug,
                   [](LineDrillRig &rig) {
                       rig.held = UniqueFd(::open(rig.device->device().c_str(), O_RDWR | O_NOCTTY));
                       ASSERT_EQ(::flock(rig.held.get(), LOCK_EX | LOCK_NB), 0);
                       instruct(rig);
                   },
-                  "box",
                   kBusy,
                   [](LineDrillRig &rig) { rig.held = UniqueFd(); }},
-        LineDrill{"lockedByARunningProcess",
-                  RunAs::Us,
-                  plug,
-                  plantLock("         1\n"),
-                  "box",
-                  kBusy,
-                  removeLock},
+        LineDrill{"lockedByARunningProcess", plug, plantLock("         1\n"), kBusy, removeLock},
         // Reading a FIFO would wait for a writer for ever.
-        LineDrill{
-            "lockFileIsAFifo", RunAs::Us, plug, plantLock("", true), "box", kBusy, removeLock},
-        LineDrill{"pathMissing", RunAs::Us, nothing, instruct, "box", kMissing, plug},
+        LineDrill{"lockFileIsAFifo", plug, plantLock("", true), kBusy, removeLock},
+        LineDrill{"pathMissing", nothing, instruct, kMissing, plug},
         LineDrill{"pathIsARegularFile",
-                  RunAs::Us,
                   nothing,
                   [](LineDrillRig &rig) {
                       std::ofstream(rig.line) << "pas un terminal\n";
                       instruct(rig);
                   },
-                  "box",
                   kMissing,
                   plug},
         LineDrill{"pathIsAFolder",
-                  RunAs::Us,
                   nothing,
                   [](LineDrillRig &rig) {
                       std::filesystem::create_directory(rig.line);
                       instruct(rig);
                   },
-                  "box",
                   kMissing,
                   plug},
         LineDrill{"pathIsALinkToNothing",
-                  RunAs::Us,
                   nothing,
                   [](LineDrillRig &rig) {
                       std::filesystem::create_symlink(rig.dir.path() / "rien", rig.line);
                       instruct(rig);
                   },
-                  "box",
                   kMissing,
                   plug},
         LineDrill{"permissionDenied",
-                  RunAs::Nobody,
                   plug,
                   instruct,
-                  "box",
                   kDenied,
-                  [](LineDrillRig &rig) { ::chmod(rig.device->device().c_str(), 0666); }}),
+                  [](LineDrillRig &rig) { ::chmod(rig.device->device().c_str(), 0666); },
+                  "box",
+                  RunAs::Nobody}),
     [](const testing::TestParamInfo<LineDrill> &info) { return info.param.name; });
 
 }  // namespace

@@ -1,29 +1,27 @@
-// An operator's instructions through the real program to the simulated device and back.
-#include "e2e_rig.h"
+// An operator's instructions through the real program to the device and back, the protocol
+// trace the program writes of them on standard error, and the window closed during one.
+#include "drill_rig.h"
+#include "frame.h"
+#include "pty_device.h"
 
 namespace {
 
-TEST(OperatorExchange, framesCrossTheLineAsWorkedAndEachGoodReplyIsShownAndConfirmedOnce)
+TEST(OperatorExchange, framesCrossTheLineAsWorkedAndEachGoodReplyIsShownConfirmedAndTraced)
 {
-    struct Worked
-    {
-        std::string instruction;
-        std::string frame;
-    };
-    const std::vector<Worked> examples = {
-        {"V", "02 56 03 35 36"},
-        {"ABC", "02 41 42 43 03 34 30"},
-        {"", "02 03 30 30"},
-    };
+    const std::pair<std::string, std::string> examples[] = {
+        {"V", "02 56 03 35 36"}, {"ABC", "02 41 42 43 03 34 30"}, {"", "02 03 30 30"}};
     // It echoes every instruction. The tool reads a reply only after its post-send wait, 1500 ms
     // for "V": the simulator waits long enough for the ACK not to count it late.
     Simulator device({"--ack-timeout", "2500"});
-    Program program({"--port1=" + device.device()});
+    Pipe standardError;
+    Program program({"--port1=" + device.device(), "--trace"}, standardError.writeEnd.get());
+    standardError.writeEnd = UniqueFd();
+    LineReader trace(std::move(standardError.readEnd));
 
     std::vector<std::string> expected;
-    for (const Worked &example : examples) {
-        ASSERT_TRUE(replyShown(program, device, example.instruction, example.instruction));
-        expected.insert(expected.end(), {example.frame, "06"});
+    for (const auto &[instruction, frame] : examples) {
+        ASSERT_TRUE(replyShown(program, device, instruction, instruction));
+        expected.insert(expected.end(), {frame, "06"});
     }
     ASSERT_TRUE(journalHolds(device, "ACK reçu", 3));
     EXPECT_EQ(device.bytesIn(), expected);
@@ -31,20 +29,43 @@ TEST(OperatorExchange, framesCrossTheLineAsWorkedAndEachGoodReplyIsShownAndConfi
     const auto window = program.state();
     EXPECT_EQ(window.at("RxWin1"), "ABC");
     EXPECT_EQ(window.at("RxWin2"), "V");
+
+    // Each frame and what the tool made of it take a line, in this order.
+    const std::vector<std::string> traced = {
+        "->  02 41 42 43 03 34 30  <STX>ABC<ETX>40  instruction",
+        "<-  02 41 42 43 03 34 30  <STX>ABC<ETX>40  checksum juste",
+        "->  06  <ACK>  réponse confirmée",
+        "==  réponse affichée : ABC",
+    };
+    std::size_t found = 0;
+    // The lines go out before the reply is shown, so they are all there or on their way.
+    waitUntil({&trace}, [&] {
+        found = 0;
+        for (const std::string &line : trace.lines())
+            found += found < traced.size() && line.find(traced[found]) != std::string::npos;
+        return found == traced.size();
+    });
+    EXPECT_EQ(found, traced.size()) << testing::PrintToString(trace.lines());
 }
 
-TEST(OperatorExchange, anInstructionOutsideSevenBitsIsRefusedAndNothingReachesTheLine)
+TEST(OperatorExchange, closingTheWindowDuringOneEndsTheProgramAtOnceAndSendsNothingMore)
 {
-    Simulator device;
-    Program program({"--port1=" + device.device()});
+    PtyDevice device;
+    Program program({"--port1=" + device.path()});
 
-    program.instruct("réglé");
-    ASSERT_TRUE(shows(program, device, "Pb_rs", "Problème RS232: CARACTERE NON TRANSMISSIBLE"));
-    // The next instruction goes out alone on a line that saw nothing before it.
-    ASSERT_TRUE(replyShown(program, device, "OK", "OK"));
-    ASSERT_TRUE(journalHolds(device, "ACK reçu", 1));
-    EXPECT_EQ(device.bytesIn(), (std::vector<std::string>{"02 4F 4B 03 30 34", "06"}));
-    EXPECT_EQ(repliesShown(program), 1);
+    // "\" waits 6000 ms after its frame before it looks at the line.
+    program.instruct("\\");
+    ASSERT_EQ(device.readFrame(20000), buildFrame("\\"))
+        << "the program never sent the instruction";
+    // The reply waits unread; had the exchange gone on, it would be confirmed with an ACK.
+    device.write(kAck + buildFrame("FAIT"));
+    program.order("close");
+
+    siginfo_t how{};
+    ASSERT_TRUE(endsWithin(program.pid(), 4000, &how)) << "the exchange was not abandoned";
+    EXPECT_EQ(how.si_code, CLD_EXITED);
+    EXPECT_EQ(how.si_status, 0);
+    EXPECT_EQ(device.drain(), "") << "something more was sent";
 }
 
 }  // namespace

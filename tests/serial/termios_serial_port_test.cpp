@@ -1,6 +1,7 @@
 #include "comm_error.h"
 #include "held_lines.h"
 #include "qt_data_watcher.h"
+#include "temp_dir.h"
 #include "termios_serial_port.h"
 
 #include <QCoreApplication>
@@ -8,7 +9,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -50,11 +50,7 @@ protected:
         port.setSettings("9600,e,7,1");
         port.setInBufferSize(256);
     }
-    ~PseudoTerminalPort() override
-    {
-        deviceGoesAway();
-        fs::remove_all(lockDirectory);
-    }
+    ~PseudoTerminalPort() override { deviceGoesAway(); }
     void deviceGoesAway() { ::close(std::exchange(master, -1)); }
     void open()
     {
@@ -84,26 +80,25 @@ protected:
 
     int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     std::string slavePath = ::grantpt(master) || ::unlockpt(master) ? "" : ::ptsname(master);
-    std::string lockDirectory = [] {
-        char name[] = "/tmp/comrs-lock-XXXXXX";
-        return std::string(::mkdtemp(name) ? name : "");
-    }();
-    std::string lockFile = lockDirectory + "/" + lockFileName(slavePath);
+    TempDir lockDirectory;
+    std::string lockFile = lockDirectory / lockFileName(slavePath);
     QtDataWatcher watcher;
-    TermiosSerialPort port{{slavePath, "/dev/ttyS-none", "/dev/null", ""}, {lockDirectory}};
+    TermiosSerialPort port{{slavePath, "/dev/ttyS-none", "/dev/null", ""}, {lockDirectory.path()}};
 };
 
-TEST_F(PseudoTerminalPort, takesItsSpeedAtEachOpen)
+// Other programs, and the program after a crash, read the lock file to know the line in use.
+TEST_F(PseudoTerminalPort, eachOpenTakesItsSpeedAndTheLockFileAndEachCloseLetsGo)
 {
     for (const auto &[settings, speed] :
          {std::pair{"9600,e,7,1", B9600}, std::pair{"1200,e,7,1", B1200}}) {
         port.setSettings(settings);
         open();
+        EXPECT_TRUE(fs::exists(lockFile));
         termios seen{};
         ASSERT_EQ(::tcgetattr(master, &seen), 0);
         EXPECT_EQ(cfgetospeed(&seen), speed);
         port.setPortOpen(false);
-        EXPECT_FALSE(port.PortOpen() || watcher.armed());
+        EXPECT_FALSE(port.PortOpen() || watcher.armed() || fs::exists(lockFile));
     }
 }
 
@@ -114,28 +109,11 @@ TEST_F(PseudoTerminalPort, openFailuresAreNumberedAndLeaveThePortClosedAndUnlock
         EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8005) << "COM" << commPort;
         EXPECT_FALSE(port.PortOpen() || watcher.armed());
     }
-    EXPECT_TRUE(fs::is_empty(lockDirectory)) << "a failed open kept its lock file";
+    EXPECT_TRUE(fs::is_empty(lockDirectory.path())) << "a failed open kept its lock file";
     port.setCommPort(1);
     port.setSettings("9600,e,7,3");
     EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8011);
     EXPECT_FALSE(port.PortOpen() || watcher.armed());
-}
-
-TEST_F(PseudoTerminalPort, aLineHeldByAnotherProgramIsBusyUntilItLetsGo)
-{
-    open();
-    EXPECT_TRUE(fs::exists(lockFile)) << "programs that look for lock files cannot see us";
-    TermiosSerialPort other({slavePath, "", "", ""}, {lockDirectory});
-    other.setSettings("9600,e,7,1");
-    EXPECT_EQ(failureOf([&] { other.setPortOpen(true); }), 8013);
-    port.setPortOpen(false);
-    EXPECT_FALSE(fs::exists(lockFile));
-    other.setPortOpen(true);
-    EXPECT_TRUE(other.PortOpen());
-    other.setPortOpen(false);
-    std::ofstream(lockFile) << "         1\n";  // init holds it, and never ends
-    EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8013);
-    EXPECT_FALSE(port.PortOpen());
 }
 
 // Closing the window ends the program with _Exit; a signal ends it as well. Either way the
@@ -148,7 +126,7 @@ TEST_F(PseudoTerminalPort, everyWayOutOfTheProgramLetsGoOfTheLine)
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            TermiosSerialPort line({slavePath, "", "", ""}, {lockDirectory});
+            TermiosSerialPort line({slavePath, "", "", ""}, {lockDirectory.path()});
             line.setSettings("9600,e,7,1");
             line.setPortOpen(true);
             releaseHeldLinesOnTerminationSignals();
@@ -225,7 +203,7 @@ public:
 
 TEST_F(PseudoTerminalPort, theModemLinesAreLookedAtOncePerReceptionPass)
 {
-    PortWithModemLines line({slavePath, "", "", ""}, {lockDirectory});
+    PortWithModemLines line({slavePath, "", "", ""}, {lockDirectory.path()});
     line.setSettings("9600,e,7,1");
     line.setPortOpen(true);
     line.looks = 0;

@@ -1,3 +1,4 @@
+#include "temp_dir.h"
 #include "uucp_lock.h"
 
 #include <cstdio>
@@ -15,14 +16,10 @@ namespace {
 class UucpLock : public testing::Test
 {
 protected:
-    ~UucpLock() override { fs::remove_all(dir); }
     void plant(const std::string &content) { std::ofstream(lock) << content; }
 
-    std::string dir = [] {
-        char name[] = "/tmp/comrs-lock-XXXXXX";
-        return std::string(::mkdtemp(name) ? name : "");
-    }();
-    std::string lock = dir + "/LCK..ttyS1";
+    TempDir dir;
+    std::string lock = dir / "LCK..ttyS1";
 };
 
 TEST_F(UucpLock, aLockIsTakenOverOnlyFromAProcessThatEndedAndAnOddFileMeansBusy)
@@ -53,7 +50,7 @@ TEST_F(UucpLock, aLockIsTakenOverOnlyFromAProcessThatEndedAndAnOddFileMeansBusy)
         SCOPED_TRACE(name);
         fs::remove_all(lock);
         planting();
-        const std::optional<std::string> taken = takeUucpLock("/dev/ttyS1", {dir});
+        const std::optional<std::string> taken = takeUucpLock("/dev/ttyS1", {dir.path()});
         EXPECT_EQ(!taken ? Busy : taken->empty() ? AlreadyOurs : Taken, outcome);
         if (outcome == Taken && taken == lock) {
             std::ifstream made(lock);
@@ -63,23 +60,23 @@ TEST_F(UucpLock, aLockIsTakenOverOnlyFromAProcessThatEndedAndAnOddFileMeansBusy)
         }
     }
     fs::remove_all(lock);
-    EXPECT_TRUE(fs::is_empty(dir)) << "a temporary file was left";
+    EXPECT_TRUE(fs::is_empty(dir.path())) << "a temporary file was left";
 }
 
 TEST_F(UucpLock, everyDirectoryIsLookedAtAndTheFirstWritableOneTakesTheLock)
 {
-    const std::string missing = dir + "/missing";
-    const std::string other = dir + "/other";
+    const std::string missing = dir / "missing";
+    const std::string other = dir / "other";
     EXPECT_EQ(takeUucpLock("/dev/ttyS1", {missing}), "") << "no lock directory is no failure";
-    EXPECT_EQ(takeUucpLock("/dev/ttyS1", {missing, dir}), lock);
+    EXPECT_EQ(takeUucpLock("/dev/ttyS1", {missing, dir.path()}), lock);
     fs::remove(lock);
     fs::create_directory(other);
     std::ofstream(other + "/LCK..ttyS1") << "         1\n";
-    EXPECT_EQ(takeUucpLock("/dev/ttyS1", {dir, other}), std::nullopt);
+    EXPECT_EQ(takeUucpLock("/dev/ttyS1", {dir.path(), other}), std::nullopt);
     EXPECT_FALSE(fs::exists(lock));
     // A link such as /dev/serial/by-id/... is locked under the name of the device it leads to.
-    fs::create_symlink("/dev/null", dir + "/adapter");
-    EXPECT_EQ(lockFileName(dir + "/adapter"), "LCK..null");
+    fs::create_symlink("/dev/null", dir / "adapter");
+    EXPECT_EQ(lockFileName(dir / "adapter"), "LCK..null");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "line_bytes.h"
 #include "sim_line.h"
+#include "temp_dir.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -26,10 +27,8 @@ static std::string readUntil(int fd, const std::string &want, std::string got = 
 
 TEST(SimulatorOnPseudoTerminal, echoesAFrameHearsTheAckAndLinksItsPathOnlyWhileItRuns)
 {
-    const fs::path directory =
-        fs::temp_directory_path() / ("comrs-sim-" + std::to_string(getpid()));
+    const TempDir directory;
     const fs::path link = directory / "line", precious = directory / "precious";
-    fs::create_directory(directory);
     fs::create_symlink("/nonexistent", link);  // as a killed run leaves it
     close(open(precious.c_str(), O_CREAT | O_WRONLY, 0600));
     EXPECT_ANY_THROW(sim::LineLink(precious, "/dev/null"));
@@ -65,5 +64,4 @@ TEST(SimulatorOnPseudoTerminal, echoesAFrameHearsTheAckAndLinksItsPathOnlyWhileI
     EXPECT_TRUE(fs::is_regular_file(precious));
     close(fd);
     close(out[0]);
-    fs::remove_all(directory);
 }

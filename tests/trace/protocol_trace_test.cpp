@@ -62,32 +62,28 @@ TEST(ProtocolTrace, aReplyInPiecesIsOneLineWhenWholeWithThePiecesTimes)
 struct Case
 {
     const char *what;
-    std::function<void(TraceRig &)> run;
-    std::vector<std::string> linesInOrder;  // each found in a later line than the one before
+    std::string answer;                      // the device's, if any, 150 ms after the frame
+    std::function<void(TraceRig &)> before;  // what happens before the operator sends LIRE
+    std::vector<std::string> linesInOrder;   // each found in a later line than the one before
 };
 
 TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
 {
     const std::string ack(1, kAck);
-    auto exchange = [](TraceRig &rig) { rig.gesrs.envoicom("LIRE"); };
     const Case cases[] = {
         {"bad checksum",
-         [&](TraceRig &rig) {
-             rig.device.answerNext(
-                 FakeDevice::whole(ack + FakeDevice::replyFrame("Z0", "6a"), 150));
-             exchange(rig);
-         },
+         ack + FakeDevice::replyFrame("Z0", "6a"),
+         {},
          {"<STX>Z0<ETX>6a  checksum faux (reçu 6a, calculé 6A)",
           "problème affiché : Problème RS232: PB MAUVAIS CHECKSUM"}},
         {"reply cut off",
-         [&](TraceRig &rig) {
-             rig.device.answerNext(FakeDevice::whole(ack + kStx + "AB", 150));
-             exchange(rig);
-         },
+         ack + kStx + "AB",
+         {},
          {"<-  06  <ACK>",
           "<-  02 41 42  <STX>AB  trame incomplète",
           "problème affiché : Problème RS232: ABSENCE DE REPONSE"}},
         {"reply left by a poll",
+         "",
          [&](TraceRig &rig) {
              rig.port.deliver(ack + kStx + "AB");
              rig.gesrs.envoicom("WWWW");
@@ -97,34 +93,36 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
          },
          {"<-  02 41 42  <STX>AB  trame incomplète", "<STX>Z0<ETX>6A  checksum juste"}},
         {"no ACK",
-         [&](TraceRig &rig) {
-             rig.device.answerNext(FakeDevice::whole("?<" + ack, 150));
-             exchange(rig);
-         },
+         "?<" + ack,
+         {},
          {"<-  3F 3C  ?<3C>  hors trame",
           "<-  06  <ACK>",
           "problème affiché : Problème RS232: PAS D'ACK RECU"}},
         {"device lost",
-         [&](TraceRig &rig) {
+         "",
+         [](TraceRig &rig) {
              rig.port.failNext(PortCall::Output, comm_errors::kDeviceLost);
              rig.view.choices.push_back(OperatorView::FailureChoice::Cancel);
-             exchange(rig);
          },
          {"==  échec du port : erreur 8020 (injected failure)",
           "boîte « Erreur 8020 » : Erreur d'exécution, choix Annuler",
           "<ETX>12  instruction"}},
         {"no device",
-         [&](TraceRig &rig) {
+         "",
+         [](TraceRig &rig) {
              rig.port.setPortOpen(false);
              rig.port.failNext(PortCall::SetPortOpen, comm_errors::kDeviceMissing);
-             exchange(rig);
          },
          {"==  échec du port : erreur 8005", "==  boîte : Mauvaise liaison série. Erreur : 8005"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         TraceRig rig;
-        c.run(rig);
+        if (c.before)
+            c.before(rig);
+        if (!c.answer.empty())
+            rig.device.answerNext(FakeDevice::whole(c.answer, 150));
+        rig.gesrs.envoicom("LIRE");
 
         auto line = rig.lines.begin();
         for (const std::string &expected : c.linesInOrder) {

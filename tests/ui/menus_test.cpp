@@ -9,16 +9,12 @@ TEST(Menus, aChoiceClosesTheLineEvenOnTheTickedItemMovesOnlyItsOwnMark)
 {
     WindowRig rig;
     startUp(rig.window, rig.gesrs, "");
-    const std::pair<const char *, bool> choices[] = {
-        {"port3", true},
-        {"port4", false},
-        {"port4", true},
-        {"SPEED2", true},
-        {"SPEED2", true},
-        {"SPEED1", false},
-        {"port2", true},
-        {"SPEED2", false},
-    };
+    // Each item chosen, and whether the line is open at the time.
+    // clang-format off
+    const std::pair<const char *, bool> choices[] = {{"port3", true}, {"port4", false},
+        {"port4", true}, {"SPEED2", true}, {"SPEED2", true}, {"SPEED1", false}, {"port2", true},
+        {"SPEED2", false}};
+    // clang-format on
     int portChosen = 1;
     int speedChosen = 1;
     for (const auto &[item, lineOpen] : choices) {

@@ -71,10 +71,13 @@ TEST(StartUp, consoleOptionsTakeTheirValuesOutOfTheArgumentText)
     EXPECT_FALSE(line.showHelp);
     EXPECT_EQ(line.error, "");
 
+    // A control character would break the frame; the engine would take "WWWW" for a poll.
     const std::vector<std::vector<std::string>> mistakes = {{"--send"},
                                                             {"--send", "A", "--timeout-ms", "0"},
                                                             {"--timeout-ms", "5"},
-                                                            {"--list-ports", "--send", "A"}};
+                                                            {"--list-ports", "--send", "A"},
+                                                            {"--send", "A\x03"},
+                                                            {"--send", "WWWW"}};
     for (const auto &arguments : mistakes) {
         const CommandLine wrong = parseCommandLine(arguments, {});
         EXPECT_NE(wrong.error, "") << arguments.back();

@@ -1,12 +1,7 @@
 #pragma once
 
 #include "comrs232.h"
-#include "fake_clock.h"
-#include "fake_device.h"
-#include "fake_event_pump.h"
-#include "fake_timer.h"
-#include "gesrs.h"
-#include "traitrs.h"
+#include "engine_rig.h"
 
 #include <QAction>
 #include <QLabel>
@@ -22,15 +17,9 @@ inline void PrintTo(const QString &text, std::ostream *out)
 
 /// The window with the real engine under it and a scripted device, all on one virtual timeline.
 /// Keys are scheduled on the timeline too, so that they land inside the engine's waits.
-struct WindowRig
+struct WindowRig : EngineFakes
 {
-    VirtualTimeline timeline;
-    FakeTimer Time_Wait{timeline}, Timer_car{timeline}, Timer_mes{timeline}, pollTimer{timeline};
-    FakeEventPump events{timeline};
-    FakeClock clock{timeline};
-    FakeSerialPort port{timeline};
-    FakeDevice device{port, timeline};
-    TraitRS traitRS;
+    FakeTimer pollTimer{timeline};
     ComRS232 window{pollTimer, traitRS};
     GesRS gesrs{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, window},
                 traitRS};
