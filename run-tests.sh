@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every test headless,
-# validates the desktop entry and metadata and builds the Debian package, fuzzes the reception
-# for a minute, then builds and runs the tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer (the slow drills and the soak left out there).
+# validates the desktop entry and metadata, builds the Debian package and checks it with lintian,
+# fuzzes the reception for a minute, then builds and runs the tests again under AddressSanitizer
+# and UndefinedBehaviorSanitizer (the slow drills and the soak left out there).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -19,6 +19,7 @@ ctest --test-dir build --output-on-failure
 desktop-file-validate packaging/*.desktop
 appstreamcli validate --no-net packaging/*.metainfo.xml
 (cd build && cpack -G DEB)
+lintian --fail-on error,warning build/comrs232_*_amd64.deb
 
 # A minute of the reception fuzzer (clang, its own build tree).
 scripts/fuzz 60

@@ -13,7 +13,10 @@ set(expected
     bin/comrs232-sim
     share/applications/${APP_ID}.desktop
     share/metainfo/${APP_ID}.metainfo.xml
-    share/man/man1/comrs232.1.gz)
+    share/man/man1/comrs232.1.gz
+    share/man/man1/comrs232-sim.1.gz
+    share/doc/comrs232/copyright
+    share/doc/comrs232/changelog.gz)
 file(STRINGS ${PREFIX}/share/applications/${APP_ID}.desktop entry)
 foreach(line IN LISTS entry)
     if(line MATCHES "^Exec=([^ ]+)")
