@@ -9,7 +9,8 @@ InputLines::InputLines(int fd, std::size_t keptBytes)
     , m_keptBytes(keptBytes)
     , m_notifier(fd, QSocketNotifier::Read)
 {
-    m_notifier.setEnabled(false);
+    // Armed whenever no whole line waits, an exchange's waits included: a line that comes in
+    // then wakes the exchange's last wait at once, not at the event pump's next wake-up.
     QObject::connect(&m_notifier, &QSocketNotifier::activated, [this] { readSome(); });
 }
 
@@ -17,21 +18,18 @@ std::optional<InputLines::Line> InputLines::next()
 {
     // The descriptor is left blocking, as the feeder set it (it may be shared with a shell):
     // one read after the notifier has seen data cannot block.
-    m_notifier.setEnabled(true);
     while (m_lines.empty() && !m_ended)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    m_notifier.setEnabled(false);
     if (m_lines.empty())
         return std::nullopt;
     Line line = std::move(m_lines.front());
     m_lines.pop_front();
+    m_notifier.setEnabled(m_lines.empty() && !m_ended);
     return line;
 }
 
 void InputLines::readSome()
 {
-    if (!m_lines.empty() || m_ended)
-        return;
     char chunk[4096];
     const ssize_t got = ::read(m_fd, chunk, sizeof chunk);
     if (got < 0 && (errno == EINTR || errno == EAGAIN))
@@ -41,6 +39,7 @@ void InputLines::readSome()
         if (m_partial.length > 0)
             endLine();
         m_ended = true;
+        m_notifier.setEnabled(false);
         return;
     }
     for (ssize_t i = 0; i < got; ++i) {
@@ -54,6 +53,9 @@ void InputLines::readSome()
         ++m_partial.length;
         m_partialEndsInCr = chunk[i] == '\r';
     }
+    // Nothing more is read while a whole line waits: a feeder that writes ahead is held back
+    // by its pipe, and memory stays bounded.
+    m_notifier.setEnabled(m_lines.empty());
 }
 
 void InputLines::endLine()

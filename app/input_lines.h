@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-/// The lines of a descriptor (standard input), read in the event loop as they come. It reads
-/// only when no whole line is left, so a feeder that writes ahead is held back by its pipe,
-/// and memory stays bounded whatever arrives.
+/// The lines of a descriptor (standard input), read in the event loop as they come, also while
+/// an exchange waits. It reads only when no whole line is left, so a feeder that writes ahead
+/// is held back by its pipe, and memory stays bounded whatever arrives.
 class InputLines
 {
 public:
