@@ -43,9 +43,10 @@ std::vector<std::string> argumentsLeftByQt()
     return arguments;
 }
 
-// A standard descriptor left closed by whoever started us would be the next one opened: the
-// serial line's, and replies or warnings would go out to the device. Each is taken by /dev/null
-// opened the other way round, so that any use of it fails and is reported.
+// A standard descriptor left closed by whoever started us goes to the next file opened: Qt's
+// event counter, which swallows an eight-byte reply line, or the serial line, where replies and
+// warnings would reach the device. Each is taken by /dev/null opened the other way round, so
+// that any use of it fails and is reported.
 void reserveClosedStandardDescriptors()
 {
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
