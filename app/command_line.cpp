@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "frame.h"
 #include "instruction_check.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@ namespace {
 constexpr std::string_view kPortOption = "--port";
 constexpr std::string_view kSendOption = "--send";
 constexpr std::string_view kTimeoutOption = "--timeout-ms";
+constexpr std::string_view kFromInput = "-";  // --send -: the instructions come from standard input
 
 // "--portN=PATH" with N from 1 to 4: the index of COMN, or -1 for any other argument.
 int portOptionIndex(const std::string &argument)
@@ -22,31 +24,13 @@ int portOptionIndex(const std::string &argument)
     return digit >= '1' && digit <= '4' ? digit - '1' : -1;
 }
 
-// Why an instruction given on the command line cannot go out, or empty when it can. The line
-// carries 7 bits, and a control character (STX, ETX...) inside the text would break the frame
-// the device reads.
-std::string instructionProblem(const std::string &text)
+// The words the presets read, as a console mode takes them: whole arguments, so that a
+// mistyped option or a stray path is refused instead of leaving the script on COM1.
+bool isPortOrSpeedWord(const std::string &argument)
 {
-    if (text.empty())
-        return "comrs232 : instruction vide dans --send";
-    const auto unsendable = [](char c) {
-        const auto code = static_cast<unsigned char>(c);
-        return code < 32 || code > 126;
-    };
-    if (std::ranges::any_of(text, unsendable))
-        return "comrs232 : l'instruction « " + text +
-               " » contient un caractère que la ligne ne peut pas transmettre (accent, "
-               "caractère de contrôle) ; seuls les caractères ASCII imprimables passent";
-    // The engine takes this text for a poll: nothing would go out, and before a first exchange
-    // the poll would never end.
-    if (text == kPollInstruction)
-        return "comrs232 : l'instruction « " + text +
-               " » ne peut pas être envoyée : l'outil s'en sert pour interroger la ligne";
-    if (instructionRefusal(text).empty())
-        return {};
-    return "comrs232 : l'instruction de " + std::to_string(text.size()) +
-           " caractères ne tient pas, avec sa trame, dans le tampon de transmission de " +
-           std::to_string(kTransmitBufferSize) + " caractères";
+    static constexpr std::string_view kWords[] = {
+        "com2", "COM2", "com3", "COM3", "com4", "COM4", "9600"};
+    return std::ranges::find(kWords, argument) != std::end(kWords);
 }
 
 bool parseTimeout(const std::string &value, int &timeoutMs)
@@ -79,6 +63,42 @@ bool takeValue(const std::vector<std::string> &arguments,
 
 }  // namespace
 
+std::string shownText(std::string_view text)
+{
+    std::string shown;
+    for (const char c : text) {
+        const auto code = static_cast<unsigned char>(c);
+        shown += code >= 32 && code <= 126 ? std::string(1, c) : byteCode(code);
+    }
+    return shown;
+}
+
+std::string instructionProblem(std::string_view text, std::size_t length)
+{
+    if (length == 0)
+        return "comrs232 : instruction vide dans --send";
+    // The line carries 7 bits, and a control character (STX, ETX...) inside the text would
+    // break the frame the device reads.
+    const auto unsendable = [](char c) {
+        const auto code = static_cast<unsigned char>(c);
+        return code < 32 || code > 126;
+    };
+    if (length == text.size() && std::ranges::any_of(text, unsendable))
+        return "comrs232 : l'instruction « " + shownText(text) +
+               " » contient un caractère que la ligne ne peut pas transmettre (accent, "
+               "caractère de contrôle) ; seuls les caractères ASCII imprimables passent";
+    // The engine takes this text for a poll: nothing would go out, and before a first exchange
+    // the poll would never end.
+    if (text == kPollInstruction)
+        return "comrs232 : l'instruction « " + std::string(text) +
+               " » ne peut pas être envoyée : l'outil s'en sert pour interroger la ligne";
+    if (length == text.size() && instructionRefusal(std::string(text)).empty())
+        return {};
+    return "comrs232 : l'instruction de " + std::to_string(length) +
+           " caractères ne tient pas, avec sa trame, dans le tampon de transmission de " +
+           std::to_string(kTransmitBufferSize) + " caractères";
+}
+
 CommandLine parseCommandLine(const std::vector<std::string> &arguments,
                              std::array<std::string, 4> devicePaths)
 {
@@ -102,7 +122,10 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments,
             commandLine.console = true;
             if (!value)
                 fail("comrs232 : --send attend le texte de l'instruction");
-            else if (const std::string problem = instructionProblem(*value); !problem.empty())
+            else if (*value == kFromInput)
+                commandLine.instructionsFromInput = true;
+            else if (const std::string problem = instructionProblem(*value, value->size());
+                     !problem.empty())
                 fail(problem);
             else
                 commandLine.instructions.push_back(*value);
@@ -117,15 +140,28 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments,
                 fail("comrs232 : chemin de périphérique vide dans " + argument);
             else
                 commandLine.devicePaths[static_cast<std::size_t>(index)] = std::move(path);
+        } else if (argument.starts_with("--")) {
+            fail("comrs232 : option inconnue « " + shownText(argument) + " »");
         } else {
             rest.push_back(argument);
         }
     }
+    const bool sends = !commandLine.instructions.empty() || commandLine.instructionsFromInput;
     // Listing the ports would end the run before anything is sent, yet report success.
-    if (commandLine.listPorts && !commandLine.instructions.empty())
+    if (commandLine.listPorts && sends)
         fail("comrs232 : --list-ports ne s'emploie pas avec --send");
-    if (commandLine.timeoutMs > 0 && commandLine.instructions.empty())
+    if (commandLine.timeoutMs > 0 && !sends)
         fail("comrs232 : --timeout-ms ne s'emploie qu'avec --send");
+    // Taking both would leave the order of the two sources to guess.
+    if (commandLine.instructionsFromInput && !commandLine.instructions.empty())
+        fail("comrs232 : --send - ne s'emploie pas avec d'autres --send");
+    if (commandLine.console) {
+        const auto stray = std::ranges::find_if_not(rest, isPortOrSpeedWord);
+        if (stray != rest.end())
+            fail("comrs232 : argument inconnu « " + shownText(*stray) +
+                 " » ; sans fenêtre, seuls com2, com3, com4 (ou COM2, COM3, COM4) et 9600 "
+                 "s'ajoutent aux options");
+    }
     for (std::size_t i = 0; i < rest.size(); ++i) {
         if (i > 0)
             commandLine.argumentText += ' ';
@@ -140,6 +176,7 @@ std::string usageText()
            "[9600]\n"
            "        comrs232 [OPTIONS DE PORT] --send TEXTE [--send TEXTE ...] "
            "[--timeout-ms N] [--trace]\n"
+           "        comrs232 [OPTIONS DE PORT] --send - [--timeout-ms N] [--trace]\n"
            "        comrs232 [--port1=CHEMIN] ... [--port4=CHEMIN] --list-ports\n"
            "\n"
            "Envoie des instructions à un appareil par liaison série RS232 et affiche ses "
@@ -162,11 +199,14 @@ std::string usageText()
            "                     attentes que dans la fenêtre. Chaque réponse vérifiée\n"
            "                     s'écrit sur la sortie standard, chaque problème sur la\n"
            "                     sortie d'erreur\n"
+           "  --send -           lit les instructions sur l'entrée standard, une par ligne,\n"
+           "                     chacune envoyée dès qu'elle arrive, jusqu'à la fin de l'entrée\n"
            "  --timeout-ms N     abandonne l'ensemble des envois après N ms\n"
            "  --list-ports       liste les ports série présents et le périphérique de\n"
            "                     chaque COM\n"
            "\n"
            "Code de sortie de --send : 0 toutes les réponses vérifiées, 1 un problème de\n"
            "protocole (pas de réponse, mauvais checksum, pas d'ACK, délai dépassé...),\n"
-           "2 une défaillance du port série, 64 une mauvaise utilisation.\n";
+           "2 une défaillance du port série, 64 une mauvaise utilisation, 74 la sortie standard\n"
+           "ne s'écrit pas (ou l'entrée standard ne se lit pas).\n";
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 /// The program's arguments (Qt's own options already taken out), sorted out.
@@ -15,9 +16,10 @@ struct CommandLine
     bool showHelp = false;
     bool listPorts = false;
     std::vector<std::string> instructions;  // --send TEXT, in order: sent without a window
+    bool instructionsFromInput = false;     // --send -: one instruction a line of standard input
     int timeoutMs = 0;                      // --timeout-ms N for a run without window; 0 none
-    /// A console mode (--send, --list-ports, --timeout-ms) was asked for: its usage errors
-    /// end with status 64.
+    /// A console mode (--send, --list-ports, --timeout-ms) was asked for: a word besides the
+    /// options must then be a port or speed word.
     bool console = false;
     bool trace = false;  // --trace: the protocol trace on standard error
     std::string error;   // for the operator, in French; empty when the line is sound
@@ -26,6 +28,14 @@ struct CommandLine
 /// `devicePaths` are the defaults that --port1=PATH .. --port4=PATH replace.
 CommandLine parseCommandLine(const std::vector<std::string> &arguments,
                              std::array<std::string, 4> devicePaths);
+
+/// Why `text` cannot go out with --send, for the operator in French, or "" when it can. The one
+/// check for instructions from the command line and from standard input; `length` is the whole
+/// instruction's, of which `text` may hold only the start when it is too long to keep.
+std::string instructionProblem(std::string_view text, std::size_t length);
+
+/// `text` as it can be shown on a terminal: bytes outside printable ASCII as their code, "<1B>".
+std::string shownText(std::string_view text);
 
 /// What --help prints.
 std::string usageText();

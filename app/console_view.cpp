@@ -4,6 +4,7 @@
 #include "traitrs.h"
 
 #include <QString>
+#include <cerrno>
 
 namespace {
 
@@ -77,7 +78,9 @@ void ConsoleView::noteUnverified(const std::string &instruction)
 void ConsoleView::afficheRecept()
 {
     m_replyVerified = true;
-    writeLine(m_replies, printableReply(m_traitRS.reponse[0]));
+    if (const int error = writeLine(m_replies, printableReply(m_traitRS.reponse[0]));
+        error != 0 && m_replyWriteError == 0)
+        m_replyWriteError = error;
 }
 
 void ConsoleView::setProblemCaption(const std::string &caption)
@@ -107,13 +110,15 @@ void ConsoleView::writeProblem(const std::string &engineText)
     writeLine(m_problems, engineText);
 }
 
-void ConsoleView::writeLine(std::FILE *stream, const std::string &engineText)
+int ConsoleView::writeLine(std::FILE *stream, const std::string &engineText)
 {
     // Engine texts are Latin-1; the terminal reads the locale's encoding.
     const QByteArray local =
         QString::fromLatin1(engineText.data(), static_cast<qsizetype>(engineText.size()))
             .toLocal8Bit();
-    std::fwrite(local.constData(), 1, static_cast<std::size_t>(local.size()), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
+    const auto size = static_cast<std::size_t>(local.size());
+    if (std::fwrite(local.constData(), 1, size, stream) != size ||
+        std::fputc('\n', stream) == EOF || std::fflush(stream) != 0)
+        return errno != 0 ? errno : EIO;
+    return 0;
 }

@@ -19,6 +19,9 @@ public:
     void startInstruction();
     bool replyVerified() const { return m_replyVerified; }
     bool portFailed() const { return m_portFailed; }
+    /// The errno of the first reply that could not be written out (stream full, closed...), or
+    /// 0: that reply is lost.
+    int replyWriteError() const { return m_replyWriteError; }
     /// Says that `instruction` got no verified reply: for an instruction whose problem the
     /// engine kept quiet, as it reports at most one a second.
     void noteUnverified(const std::string &instruction);
@@ -31,7 +34,8 @@ public:
     FailureChoice showExchangeFailure(const std::string &text, const std::string &title) override;
 
 private:
-    void writeLine(std::FILE *stream, const std::string &engineText);
+    /// 0 once the line is written and flushed, otherwise the errno.
+    int writeLine(std::FILE *stream, const std::string &engineText);
     void writeProblem(const std::string &engineText);
 
     const TraitRS &m_traitRS;
@@ -39,5 +43,6 @@ private:
     std::FILE *m_problems;
     bool m_replyVerified = false;
     bool m_portFailed = false;
+    int m_replyWriteError = 0;
     std::string m_lastProblem;  // a failing step retried character by character says it once
 };

@@ -4,6 +4,8 @@
 #include "command_line.h"
 #include "console_view.h"
 #include "held_lines.h"
+#include "input_lines.h"
+#include "instruction_check.h"
 #include "qt_engine_seams.h"
 #include "trace_tap.h"
 #include "traitrs.h"
@@ -11,6 +13,9 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <unistd.h>
 
 int runHeadlessSend(const CommandLine &commandLine)
 {
@@ -45,7 +50,8 @@ int runHeadlessSend(const CommandLine &commandLine)
     }
 
     int status = headless_status::kAllVerified;
-    for (const std::string &instruction : commandLine.instructions) {
+    // One exchange; the status that ends the run, or nothing when the next instruction may go.
+    const auto send = [&](const std::string &instruction) -> std::optional<int> {
         view.startInstruction();
         gesRS.FlagRS232 = false;
         gesRS.envoicom(instruction);
@@ -53,10 +59,49 @@ int runHeadlessSend(const CommandLine &commandLine)
         traitRS.reponse[0].clear();
         if (view.portFailed())
             return headless_status::kPortFailure;
+        // Nobody reads the replies any more (a full disk, a closed pipe): going on would act
+        // on the device with nobody told what it answered.
+        if (const int error = view.replyWriteError(); error != 0) {
+            std::fprintf(stderr,
+                         "comrs232 : la réponse à « %s » n'a pas pu s'écrire sur la sortie "
+                         "standard (%s) ; envoi arrêté\n",
+                         instruction.c_str(),
+                         std::strerror(error));
+            return headless_status::kStreamFailure;
+        }
         if (!view.replyVerified()) {
             view.noteUnverified(instruction);
             status = headless_status::kProtocolProblem;
         }
+        return std::nullopt;
+    };
+
+    if (!commandLine.instructionsFromInput) {
+        for (const std::string &instruction : commandLine.instructions) {
+            if (const std::optional<int> end = send(instruction))
+                return *end;
+        }
+        return status;
+    }
+
+    // Each line goes out as soon as it is whole: a coprocess writes its next instruction only
+    // once it has read the reply to this one.
+    InputLines input(STDIN_FILENO, kTransmitBufferSize);
+    while (const std::optional<InputLines::Line> line = input.next()) {
+        if (const std::string problem = instructionProblem(line->text, line->length);
+            !problem.empty()) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            std::fflush(stderr);
+            status = headless_status::kProtocolProblem;
+        } else if (const std::optional<int> end = send(line->text)) {
+            return *end;
+        }
+    }
+    if (input.error() != 0) {
+        std::fprintf(stderr,
+                     "comrs232 : l'entrée standard ne se lit pas (%s) ; envoi arrêté\n",
+                     std::strerror(input.error()));
+        return headless_status::kStreamFailure;
     }
     return status;
 }

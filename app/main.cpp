@@ -20,8 +20,12 @@
 
 #include <QApplication>
 #include <QFile>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -39,31 +43,51 @@ std::vector<std::string> argumentsLeftByQt()
     return arguments;
 }
 
+// A standard descriptor left closed by whoever started us goes to the next file opened: Qt's
+// event counter, which swallows an eight-byte reply line, or the serial line, where replies and
+// warnings would reach the device. Each is taken by /dev/null opened the other way round, so
+// that any use of it fails and is reported.
+void reserveClosedStandardDescriptors()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        const int reserve = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (reserve >= 0 && reserve != fd) {
+            ::dup2(reserve, fd);
+            ::close(reserve);
+        }
+    }
+}
+
+// Standard output for --help and --list-ports: a text that cannot be written is said.
+int printed(const std::string &text)
+{
+    if (std::fputs(text.c_str(), stdout) != EOF && std::fflush(stdout) == 0)
+        return EXIT_SUCCESS;
+    std::fprintf(
+        stderr, "comrs232 : la sortie standard ne s'écrit pas (%s)\n", std::strerror(errno));
+    return headless_status::kStreamFailure;
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
 {
+    reserveClosedStandardDescriptors();
     // Help and mistakes are answered before Qt looks for a display.
     const CommandLine given =
         parseCommandLine(argumentsOf(argc, argv), TermiosSerialPort::defaultDevicePaths());
-    if (given.showHelp) {
-        std::fputs(usageText().c_str(), stdout);
-        return EXIT_SUCCESS;
-    }
-    if (given.console && !given.error.empty()) {
-        std::fprintf(stderr, "%s\nComment s'en servir : comrs232 --help\n", given.error.c_str());
-        return headless_status::kBadUsage;
-    }
+    if (given.showHelp)
+        return printed(usageText());
     if (!given.error.empty()) {
         std::fprintf(stderr, "%s\n\n%s", given.error.c_str(), usageText().c_str());
-        return 2;
+        return headless_status::kBadUsage;
     }
     // The console modes branch off before QApplication, which would want a display.
-    if (given.listPorts) {
-        std::fputs(portListing(PortFinder(), given.devicePaths).c_str(), stdout);
-        return EXIT_SUCCESS;
-    }
-    if (!given.instructions.empty()) {
+    if (given.listPorts)
+        return printed(portListing(PortFinder(), given.devicePaths));
+    if (!given.instructions.empty() || given.instructionsFromInput) {
         QCoreApplication app(argc, argv);
         return runHeadlessSend(given);
     }

@@ -15,11 +15,13 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr int kRounds = 20;
+constexpr int kInputRounds = 100;  // instructions through --send -
 
 double median(std::vector<double> values)
 {
@@ -173,6 +175,53 @@ double floorMs(std::size_t instructionLength, int postSendMs, int baud)
     return std::max<double>(postSendMs, lineTimeMs(instructionLength, baud));
 }
 
+struct OverFloor
+{
+    double median;
+    double max;
+    long beyondGoal;  // how many came more than 2 ms over
+};
+
+/// Instructions through --send - at 9600 baud, each written once the reply to the last has been
+/// read, as a coprocess does: how far over its floor each reply comes, after a first instruction
+/// that takes the settling wait.
+OverFloor inputOverFloor(const std::string &program, const std::string &sim, int rounds)
+{
+    SimulatorProcess device(sim, {"--baud", "9600", "--turnaround", "0"});
+    Pipe in, out;
+    ChildProcess sender(program,
+                        {{"--port1=" + device.device(), "9600", "--send", "-"},
+                         {},
+                         {{in.readEnd.get(), STDIN_FILENO}, {out.writeEnd.get(), STDOUT_FILENO}}});
+    in.readEnd = UniqueFd();
+    out.writeEnd = UniqueFd();
+    LineReader replies(std::move(out.readEnd));
+    const auto exchangeMs = [&](const std::string &instruction) {
+        const std::string line = instruction + "\n";
+        const std::size_t before = replies.lines().size();
+        const long long start = monotonicNanoseconds();
+        if (::write(in.writeEnd.get(), line.data(), line.size()) !=
+                static_cast<ssize_t>(line.size()) ||
+            !waitUntil({&replies, &device.journal()},
+                       [&] { return replies.lines().size() > before; }) ||
+            replies.lines().back() != instruction)
+            throw std::runtime_error("no reply to " + instruction + " through --send -");
+        return milliseconds(monotonicNanoseconds() - start);
+    };
+    exchangeMs("CHAUD");
+    std::vector<double> over;
+    for (int round = 0; round < rounds; ++round) {
+        char text[8];
+        std::snprintf(text, sizeof text, "P%03d", round);
+        over.push_back(exchangeMs(text) - floorMs(std::strlen(text), 100, 9600));
+    }
+    in.writeEnd = UniqueFd();
+    sender.wait();
+    return {median(over),
+            *std::max_element(over.begin(), over.end()),
+            std::count_if(over.begin(), over.end(), [](double ms) { return ms > 2.0; })};
+}
+
 void row(const char *figure, const std::string &value)
 {
     std::printf("%-46s %12s %12s\n", figure, value.c_str(), "-");
@@ -223,14 +272,23 @@ int main(int argc, char *argv[])
         row("CPU while idle (polling), %", fixed(idle, 2));
         row("CPU in the 6000 ms wait of \"\\\", %", fixed(wait, 2));
         row("Arriving character to reply shown, median ms", fixed(reaction, 2));
-        std::printf("reply_over_floor_ms_1200=%s reply_over_floor_ms_9600=%s idle_cpu_pct=%s "
-                    "wait_cpu_pct=%s first_poll_cpu_pct=%s char_reaction_ms=%s\n",
-                    fixed(at1200 - floor1200, 1).c_str(),
-                    fixed(at9600 - floor9600, 1).c_str(),
-                    fixed(idle, 2).c_str(),
-                    fixed(wait, 2).c_str(),
-                    fixed(firstPoll, 2).c_str(),
-                    fixed(reaction, 2).c_str());
+        const OverFloor fromInput = inputOverFloor(program, sim, kInputRounds);
+        row("--send -, 9600 Bd, reply over floor, median ms", fixed(fromInput.median, 1));
+        row("  its max over 100 instructions, ms", fixed(fromInput.max, 1));
+        row("  instructions over it by more than 2 ms", std::to_string(fromInput.beyondGoal));
+        std::printf(
+            "reply_over_floor_ms_1200=%s reply_over_floor_ms_9600=%s idle_cpu_pct=%s "
+            "wait_cpu_pct=%s first_poll_cpu_pct=%s char_reaction_ms=%s "
+            "input_over_floor_ms_median=%s input_over_floor_ms_max=%s input_beyond_2ms=%ld\n",
+            fixed(at1200 - floor1200, 1).c_str(),
+            fixed(at9600 - floor9600, 1).c_str(),
+            fixed(idle, 2).c_str(),
+            fixed(wait, 2).c_str(),
+            fixed(firstPoll, 2).c_str(),
+            fixed(reaction, 2).c_str(),
+            fixed(fromInput.median, 1).c_str(),
+            fixed(fromInput.max, 1).c_str(),
+            fromInput.beyondGoal);
     } catch (const std::exception &failure) {
         std::fprintf(stderr, "comrs_bench_exchange: %s\n", failure.what());
         return 1;

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -25,18 +24,25 @@ std::string contentsOf(const std::string &path)
 }
 
 // Runs the program to its end, through the shell as a script would, with no display of any
-// kind in its environment.
-Finished runWithoutDisplay(const std::vector<std::string> &arguments)
+// kind in its environment and SIGPIPE ignored. `stdoutTo` replaces its standard output's file.
+Finished runWithoutDisplay(const std::vector<std::string> &arguments, const std::string &stdoutTo)
 {
     const std::string base = testing::TempDir() + "headless-" + std::to_string(::getpid());
-    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " COMRS232_PROGRAM;
+    std::string command =
+        "(trap '' PIPE; env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " COMRS232_PROGRAM;
     for (std::string argument : arguments) {
         for (std::size_t at = 0; (at = argument.find('\'', at)) != std::string::npos; at += 4)
             argument.replace(at, 1, "'\\''");
         command += " '" + argument + "'";
     }
-    const int wait = std::system((command + " >" + base + ".out 2>" + base + ".err").c_str());
-    return {WIFEXITED(wait) ? WEXITSTATUS(wait) : -1,
+    // The status goes through a file: a pipeline's would be its reader's.
+    for (const char *stale : {".out", ".status"})
+        std::remove((base + stale).c_str());
+    command += "; echo $? >" + base + ".status) 2>" + base + ".err" +
+               (stdoutTo.empty() ? " >" + base + ".out" : stdoutTo);
+    [[maybe_unused]] const int shell = std::system(command.c_str());
+    const std::string status = contentsOf(base + ".status");
+    return {status.empty() ? -1 : std::stoi(status),
             contentsOf(base + ".out"),
             contentsOf(base + ".err")};
 }
@@ -48,7 +54,8 @@ struct SendCase
     std::vector<std::string> arguments;  // after --port1=<the simulator's line>
     int status;
     std::string out;
-    std::string err;  // what the error stream holds
+    std::string err;            // what the error stream holds
+    std::string stdoutTo = {};  // a redirection or pipe of standard output instead of a file
 };
 
 void PrintTo(const SendCase &sendCase, std::ostream *out)
@@ -66,7 +73,7 @@ TEST_P(HeadlessSend, printsRepliesAndProblemsAndEndsWithItsStatus)
     std::vector<std::string> arguments = {"--port1=" + device.device()};
     arguments.insert(arguments.end(), expected.arguments.begin(), expected.arguments.end());
 
-    const Finished finished = runWithoutDisplay(arguments);
+    const Finished finished = runWithoutDisplay(arguments, expected.stdoutTo);
 
     EXPECT_EQ(finished.status, expected.status);
     EXPECT_EQ(finished.out, expected.out);
@@ -112,7 +119,76 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  "Mauvaise liaison série. Erreur : 8005\n"},
         // A good instruction before a bad one does not go out either.
-        SendCase{"accent", {}, {"--send", "ETAT", "--send", "\xC3\xA9"}, 64, "", "comrs232 : "}),
+        SendCase{"accent", {}, {"--send", "ETAT", "--send", "\xC3\xA9"}, 64, "", "« <C3><A9> »"},
+        // A mistyped option must not leave the instruction to COM1's device.
+        SendCase{"portWithoutEquals",
+                 {},
+                 {"--port1", "/dev/ttyUSB0", "--send", "ETAT"},
+                 64,
+                 "",
+                 "« --port1 »"},
+        SendCase{"unknownOptionOfTheWindow", {}, {"--sned", "ETAT"}, 64, "", "« --sned »"},
+        // A reply that cannot be written out is no success, and the line is not the output.
+        SendCase{"outputFull", {}, {"--send", "ETAT"}, 74, "", "sortie standard", " >/dev/full"},
+        // With standard output closed, descriptor 1 went to Qt's event counter, which takes
+        // eight bytes, "ABCDEFG\n", without a murmur.
+        SendCase{"outputClosed",
+                 {"--reply", "ABCDEFG"},
+                 {"--send", "ETAT"},
+                 74,
+                 "",
+                 "sortie standard",
+                 " >&-"},
+        SendCase{"readerGone", {}, {"--send", "ETAT"}, 74, "", "sortie standard", " | true"}),
     [](const testing::TestParamInfo<SendCase> &info) { return info.param.name; });
+
+// A coprocess writes its next instruction only once it has read the answer to the last: each
+// line must go out as it comes, not when the input ends.
+TEST(HeadlessSend, instructionsFromInputAreAnsweredOneLineAtATime)
+{
+    struct Step
+    {
+        std::string written;
+        std::string out;  // the reply line, or "" when the step ends with a problem line
+        std::string err;  // what the problem line holds
+    };
+    const Step steps[] = {
+        {"ETAT\n", "ETAT", ""},
+        {"A B\r\n", "A B", ""},
+        {"A\x1B[1m\n", "", "« A<1B>[1m »"},
+        {std::string(600, 'X') + "\n", "", "de 600 caractères"},
+        {"\xC3\xA9\n", "", "« <C3><A9> »"},
+        {"FIN\n", "FIN", ""},
+    };
+    Simulator device;
+    Pipe in, out, err;
+    ChildProcess program(
+        COMRS232_PROGRAM,
+        {{"--port1=" + device.device(), "--send", "-"},
+         {},
+         {{in.readEnd.get(), 0}, {out.writeEnd.get(), 1}, {err.writeEnd.get(), 2}}});
+    in.readEnd = UniqueFd();
+    out.writeEnd = UniqueFd();
+    err.writeEnd = UniqueFd();
+    LineReader replies(std::move(out.readEnd));
+    LineReader problems(std::move(err.readEnd));
+
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.written);
+        const std::size_t before = replies.lines().size() + problems.lines().size();
+        ASSERT_EQ(::write(in.writeEnd.get(), step.written.data(), step.written.size()),
+                  static_cast<ssize_t>(step.written.size()));
+        ASSERT_TRUE(waitUntil({&replies, &problems}, [&] {
+            return replies.lines().size() + problems.lines().size() > before;
+        }));
+        if (!step.out.empty())
+            EXPECT_EQ(replies.lines().back(), step.out);
+        else
+            EXPECT_NE(problems.lines().back().find(step.err), std::string::npos)
+                << problems.lines().back();
+    }
+    in.writeEnd = UniqueFd();
+    EXPECT_EQ(program.wait(), 1);
+}
 
 }  // namespace

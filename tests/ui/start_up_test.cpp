@@ -41,14 +41,9 @@ TEST(StartUp, portOptionsMapDevicesAndStayOutOfTheArgumentText)
 {
     const std::array<std::string, 4> defaults = {
         "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"};
-    const CommandLine line = parseCommandLine({"COM4",
-                                               "--port3=/dev/ttyUSB0",
-                                               "--trace",
-                                               "--port1=/dev/pts/9600com2",
-                                               "a  b",
-                                               "--PORT2=z"},
-                                              defaults);
-    EXPECT_EQ(line.argumentText, "COM4 a  b --PORT2=z");
+    const CommandLine line = parseCommandLine(
+        {"COM4", "--port3=/dev/ttyUSB0", "--trace", "--port1=/dev/pts/9600com2", "a  b"}, defaults);
+    EXPECT_EQ(line.argumentText, "COM4 a  b");
     EXPECT_EQ(line.devicePaths,
               (std::array<std::string, 4>{
                   "/dev/pts/9600com2", "/dev/ttyS1", "/dev/ttyUSB0", "/dev/ttyS3"}));
@@ -70,19 +65,26 @@ TEST(StartUp, consoleOptionsTakeTheirValuesOutOfTheArgumentText)
     EXPECT_TRUE(line.console);
     EXPECT_FALSE(line.showHelp);
     EXPECT_EQ(line.error, "");
+    const CommandLine fromInput = parseCommandLine({"--send=-", "9600"}, {});
+    EXPECT_TRUE(fromInput.instructionsFromInput && fromInput.error.empty());
 
-    // A control character would break the frame; the engine would take "WWWW" for a poll.
+    // A control character would break the frame; the engine would take "WWWW" for a poll. An
+    // unknown --word is refused even for the window; a stray word only without it, where the
+    // window's free text has no place.
     const std::vector<std::vector<std::string>> mistakes = {{"--send"},
                                                             {"--send", "A", "--timeout-ms", "0"},
                                                             {"--timeout-ms", "5"},
                                                             {"--list-ports", "--send", "A"},
                                                             {"--send", "A\x03"},
-                                                            {"--send", "WWWW"}};
-    for (const auto &arguments : mistakes) {
-        const CommandLine wrong = parseCommandLine(arguments, {});
-        EXPECT_NE(wrong.error, "") << arguments.back();
-        EXPECT_TRUE(wrong.console);
-    }
+                                                            {"--send", "WWWW"},
+                                                            {"--send", "-", "--send", "A"},
+                                                            {"--PORT2=z"},
+                                                            {"--send", "A", "--port5=/dev/ttyUSB0"},
+                                                            {"--send", "A", "--timeout", "500"},
+                                                            {"--send", "A", "/dev/ttyUSB0"},
+                                                            {"--list-ports", "Com2"}};
+    for (const auto &arguments : mistakes)
+        EXPECT_NE(parseCommandLine(arguments, {}).error, "") << arguments.back();
 }
 
 }  // namespace

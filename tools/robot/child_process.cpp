@@ -52,8 +52,23 @@ ChildProcess::ChildProcess(const std::string &program, const Launch &launch)
         throw std::runtime_error("cannot start " + program + ": " + std::strerror(failed));
 }
 
+int ChildProcess::wait(int limitMs)
+{
+    for (int waited = 0; waited <= limitMs; waited += 10) {
+        int status = 0;
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        ::poll(nullptr, 0, 10);
+    }
+    return -1;
+}
+
 ChildProcess::~ChildProcess()
 {
+    if (m_pid < 0)
+        return;
     ::kill(m_pid, SIGTERM);
     for (int turn = 0; turn < 200; ++turn) {
         if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid)

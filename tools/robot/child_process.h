@@ -23,6 +23,9 @@ public:
     ChildProcess &operator=(const ChildProcess &) = delete;
 
     pid_t pid() const { return m_pid; }
+    /// Waits up to `limitMs` for the program to end by itself: its exit status, or -1 when it
+    /// was ended by a signal or still runs (then it is stopped when the object goes).
+    int wait(int limitMs = 15000);
 
 private:
     pid_t m_pid = -1;
