@@ -112,17 +112,6 @@ TEST(OperatorExchange, cutOffInsideTheReplyLeavesNoTailForTheNextPollToShow)
     }
 }
 
-TEST(Poll, inSilenceMakesOnePassAndEndsQuietlyWhateverTheLastLineEvent)
-{
-    EngineRig rig;
-    rig.port.setCommEvent(1009);
-
-    rig.poll();
-
-    EXPECT_EQ(rig.events.calls(), 1);
-    EXPECT_TRUE(rig.view.captions.empty());
-}
-
 TEST(Nesting, aPollInsideThePostSendWaitLeavesTheExchangeItsReply)
 {
     EngineRig rig;
