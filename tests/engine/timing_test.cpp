@@ -49,12 +49,11 @@ TEST(SettlingWait, holdsTheFirstInstructionUntilSilenceOrTwoToFourSecondsAndTheN
     // Where in the minute the program starts, when a reception still running goes silent (0:
     // none), and when the first frame goes out. An unset remembered second counts as 0, so a
     // start at second 0 sees no first change.
-    const std::tuple<std::int64_t, int, std::int64_t> cases[] = {{0, 0, 4000},
-                                                                 {500, 0, 3500},
-                                                                 {5000, 0, 3000},
-                                                                 {5998, 0, 2002},
-                                                                 {59500, 0, 2500},
-                                                                 {0, 700, 700}};
+    // clang-format off
+    const std::tuple<std::int64_t, int, std::int64_t> cases[] = {
+        {0, 0, 4000}, {500, 0, 3500}, {5000, 0, 3000}, {5998, 0, 2002}, {59500, 0, 2500},
+        {0, 700, 700}};
+    // clang-format on
     for (const auto &[clockAtStartMs, silentAtMs, firstFrameMs] : cases) {
         SCOPED_TRACE(clockAtStartMs);
         EngineRig rig(true);
