@@ -112,43 +112,26 @@ TEST(OperatorExchange, cutOffInsideTheReplyLeavesNoTailForTheNextPollToShow)
     }
 }
 
-TEST(Poll, inSilenceMakesOnePassAndEndsQuietlyWhateverTheLastLineEvent)
+TEST(Nesting, theInnerCallLeavesTheReplyToTheOneWaitingForItAndNothingIsReported)
 {
-    EngineRig rig;
-    rig.port.setCommEvent(1009);
+    // A poll inside the 1500 ms wait of "V", once the watchdog started at sending has run out;
+    // an exchange inside the first poll, which runs until one comes (Timer_car stuck on).
+    const std::tuple<bool, std::int64_t, std::string, std::int64_t, std::string> cases[] = {
+        {false, 1200, "V", 1000, "WWWW"}, {true, 50, "WWWW", 300, "A"}};
+    for (const auto &[fresh, answerMs, outer, innerAtMs, inner] : cases) {
+        SCOPED_TRACE(outer);
+        EngineRig rig(fresh);
+        rig.answer(FakeDevice::goodReply("OK"), answerMs);
+        rig.timeline.at(innerAtMs, [&rig, inner = inner] { rig.gesrs.envoicom(inner); });
 
-    rig.poll();
+        rig.gesrs.envoicom(outer);
 
-    EXPECT_EQ(rig.events.calls(), 1);
-    EXPECT_TRUE(rig.view.captions.empty());
-}
-
-TEST(Nesting, aPollInsideThePostSendWaitLeavesTheExchangeItsReply)
-{
-    EngineRig rig;
-    rig.answer(FakeDevice::goodReply("OK"), 1200);
-    // Inside the 1500 ms wait of "V", once the watchdog started at sending has run out.
-    rig.timeline.at(1000, [&] { rig.poll(); });
-
-    rig.gesrs.envoicom("V");
-
-    EXPECT_EQ(rig.view.shown, Texts{"OK"});
-    EXPECT_EQ(rig.device.acksReceived(), 1);
-    EXPECT_TRUE(rig.view.captions.empty());
-}
-
-TEST(Nesting, anExchangeInsideTheFirstLongPollEndsItQuietly)
-{
-    EngineRig rig(true);  // Timer_car stuck on: the first poll runs until an exchange
-    rig.answer(FakeDevice::goodReply("OK"));
-    rig.timeline.at(300, [&] { rig.gesrs.envoicom("A"); });
-
-    rig.poll();
-
-    EXPECT_EQ(rig.device.instructions(), Texts{"A"});
-    EXPECT_EQ(rig.view.shown, Texts{"OK"});
-    EXPECT_EQ(rig.gesrs.Status, 1);
-    EXPECT_TRUE(rig.view.captions.empty());
+        EXPECT_EQ(rig.device.instructions(), Texts{fresh ? "A" : "V"});
+        EXPECT_EQ(rig.view.shown, Texts{"OK"});
+        EXPECT_EQ(rig.device.acksReceived(), 1);
+        EXPECT_EQ(rig.gesrs.Status, 1);
+        EXPECT_TRUE(rig.view.captions.empty());
+    }
 }
 
 }  // namespace

@@ -50,7 +50,8 @@ TEST(LineSetUp, failureShowsItsMessageSendsNothingAndIsTriedAgainNextTime)
     }
 }
 
-TEST(ExchangeFailure, retryRunsTheFailedWriteAgainUntilItSucceeds)
+TEST(ExchangeFailure,
+     retryRunsTheFailedWriteAgainUntilItSucceedsButAPollLeavesItsFailureToTheCaller)
 {
     EngineRig rig;
     rig.port.failNext(PortCall::Output, 8020, 3);  // the STX, three times
@@ -62,12 +63,18 @@ TEST(ExchangeFailure, retryRunsTheFailedWriteAgainUntilItSucceeds)
     EXPECT_EQ(rig.view.exchangeBoxes, decltype(rig.view.exchangeBoxes)(3, box));
     EXPECT_EQ(rig.port.written(), buildFrame("V") + kAck);
     EXPECT_EQ(rig.view.shown, Texts{"OK"});
+
+    // A poll has no box of its own: its failure is left to the caller.
+    rig.port.deliver("\x06");
+    rig.port.failNext(PortCall::Input, 8020);
+    EXPECT_THROW(rig.poll(), CommError);
+    EXPECT_EQ(rig.view.exchangeBoxes.size(), 3u);
 }
 
 TEST(ExchangeFailure, cancelGoesOnWithTheNextStepWithoutRepeatingTheFailedOne)
 {
     EngineRig rig;
-    rig.device.answerNext({{50, "\x06\x02HE"}, {700, "LLO\x03" + FakeDevice::digitsFor("HELLO")}});
+    rig.device.answerNext({{50, "\x06\x02HE"}, {700, FakeDevice::goodReply("HELLO").substr(4)}});
     // The second piece's first read fails, its characters waiting for the next pass; then the
     // write of the ACK fails.
     rig.timeline.at(650, [&] {
@@ -81,16 +88,6 @@ TEST(ExchangeFailure, cancelGoesOnWithTheNextStepWithoutRepeatingTheFailedOne)
     EXPECT_EQ(rig.view.exchangeBoxes.size(), 2u);
     EXPECT_EQ(rig.device.acksReceived(), 0);
     EXPECT_EQ(rig.view.shown, Texts{"HELLO"});
-}
-
-TEST(PollFailure, isLeftToTheCaller)
-{
-    EngineRig rig;
-    rig.port.deliver("\x06");
-    rig.port.failNext(PortCall::Input, 8020);
-
-    EXPECT_THROW(rig.poll(), CommError);
-    EXPECT_TRUE(rig.view.exchangeBoxes.empty());
 }
 
 }  // namespace

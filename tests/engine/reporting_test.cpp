@@ -48,7 +48,11 @@ TEST(LineEventInAnExchange, isReportedOnlyFromAPassThatFindsNothingWaiting)
         rig.answer(FakeDevice::goodReply("OK"), replyLate ? 450 : 50);
 
         rig.gesrs.envoicom("A");
+        // A poll in silence then makes one pass and ends quietly, whatever the line event.
+        const std::int64_t passes = rig.events.calls;
+        rig.poll();
 
+        EXPECT_EQ(rig.events.calls, passes + 1);
         EXPECT_EQ(rig.view.captions,
                   replyLate ? Texts{problem(latin1("Erreur de parité"))} : Texts{});
         EXPECT_EQ(rig.view.shown.size(), replyLate ? 0u : 1u);
@@ -73,7 +77,7 @@ TEST(RefusedInstruction, isReportedWhateverTheThrottleAndNothingElseHappens)
 
         EXPECT_EQ(rig.view.captions, (Texts{"earlier", problem(text)}));
         EXPECT_TRUE(rig.port.propertyWrites().empty());
-        EXPECT_EQ(rig.events.calls(), 0);
+        EXPECT_EQ(rig.events.calls, 0);
         EXPECT_EQ(rig.gesrs.etape_Rs232, 2);
         EXPECT_EQ(rig.gesrs.Car, "x");
     }

@@ -1,16 +1,88 @@
 #pragma once
 
-#include "fake_clock.h"
+#include "clock.h"
+#include "event_pump.h"
 #include "fake_device.h"
-#include "fake_event_pump.h"
-#include "fake_operator_view.h"
 #include "fake_serial_port.h"
 #include "fake_timer.h"
 #include "gesrs.h"
+#include "operator_view.h"
 #include "traitrs.h"
 #include "virtual_timeline.h"
 
+#include <deque>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
 using Texts = std::vector<std::string>;
+
+/// The wall clock on the virtual timeline; the offset puts virtual time 0 anywhere in a minute.
+struct FakeClock : Clock
+{
+    explicit FakeClock(const VirtualTimeline &timeline)
+        : timeline(timeline)
+    {}
+    int secondOfMinute() const override { return (timeline.now() + offsetMs) / 1000 % 60; }
+
+    const VirtualTimeline &timeline;
+    std::int64_t offsetMs = 0;
+};
+
+/// Each runPending() moves virtual time on by 1 ms and runs what fell due, so a busy wait ends
+/// after a known number of turns. A wait that never ends fails the test instead of hanging it.
+struct FakeEventPump : EventPump
+{
+    explicit FakeEventPump(VirtualTimeline &timeline)
+        : timeline(timeline)
+    {}
+    void runPending() override
+    {
+        ++calls;
+        if (timeline.now() >= 10 * 60 * 1000)
+            throw std::logic_error("virtual time limit passed: a wait never ended");
+        timeline.advance(1);
+    }
+
+    VirtualTimeline &timeline;
+    std::int64_t calls = 0;
+};
+
+/// The operator window as the engine sees it, recording what it is shown; exchange failure
+/// boxes are answered from a script, then with the default button, Retry.
+struct FakeOperatorView : OperatorView
+{
+    explicit FakeOperatorView(const TraitRS &traitRS)
+        : traitRS(traitRS)
+    {}
+    void afficheRecept() override { shown.push_back(traitRS.reponse[0]); }
+    void beep() override { ++beeps; }
+    void setProblemVisible(bool visible) override { problemVisible = visible; }
+    void setProblemCaption(const std::string &caption) override { captions.push_back(caption); }
+    void showSetupFailure(const std::string &text) override { setupBoxes.push_back(text); }
+    FailureChoice showExchangeFailure(const std::string &text, const std::string &title) override
+    {
+        exchangeBoxes.emplace_back(text, title);
+        // A failure that never clears, answered Retry for ever, would hang the test.
+        if (exchangeBoxes.size() > 1000)
+            throw std::logic_error("the exchange failure box keeps coming back");
+        if (choices.empty())
+            return FailureChoice::Retry;
+        const FailureChoice choice = choices.front();
+        choices.pop_front();
+        return choice;
+    }
+
+    const TraitRS &traitRS;
+    std::deque<FailureChoice> choices;
+    std::vector<std::string> shown;     // every reply shown, in order
+    std::vector<std::string> captions;  // every problem caption set, in order
+    bool problemVisible = false;
+    int beeps = 0;
+    std::vector<std::string> setupBoxes;
+    std::vector<std::pair<std::string, std::string>> exchangeBoxes;  // text, title
+};
 
 /// The fakes of everything a GesRS needs, on one virtual timeline, with a scripted device on
 /// the port.
@@ -26,6 +98,14 @@ struct EngineFakes
     FakeDevice device{port, timeline};
     TraitRS traitRS;
     FakeOperatorView view{traitRS};
+
+    /// As a finished exchange leaves the line: COM1 open, Timer_car off, nothing to settle.
+    void finishedExchange(GesRS &gesrs)
+    {
+        gesrs.voie_serie_Select = 1;
+        port.setPortOpen(true);
+        Timer_car.setEnabled(false);
+    }
 };
 
 /// A GesRS on the fakes.
@@ -34,14 +114,12 @@ struct EngineRig : EngineFakes
     GesRS gesrs{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, view}, traitRS};
 
     /// Fresh, as the program starts: COM1 at 1200 baud, line closed, Timer_car stuck on.
-    /// Otherwise as a finished exchange leaves it: line open, Timer_car off, nothing to settle.
+    /// Otherwise as a finished exchange leaves it.
     explicit EngineRig(bool fresh = false)
     {
         gesrs.voie_serie_Select = 1;
-        if (!fresh) {
-            port.setPortOpen(true);
-            Timer_car.setEnabled(false);
-        }
+        if (!fresh)
+            finishedExchange(gesrs);
     }
     void answer(const std::string &bytes, std::int64_t afterMs = 50)
     {

@@ -35,10 +35,6 @@ public:
         return {{afterMs, bytes}};
     }
 
-    static std::string digitsFor(std::string_view text)
-    {
-        return checksumDigits(frameChecksum(text));
-    }
     /// STX, text, ETX and the given digits: no ACK in front.
     static std::string replyFrame(std::string_view text, std::string_view digits)
     {

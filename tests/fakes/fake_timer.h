@@ -34,7 +34,12 @@ private:
     // Interval 0 is "stuck on": enabled, and no tick ever comes.
     void restart()
     {
+        // A reply restarts its watchdog at every character, often at one instant: the tick
+        // already due then stays, which keeps a flood cheap.
+        if (m_pending != 0 && m_enabled && m_dueAt == m_timeline.now() + m_interval)
+            return;
         m_timeline.cancel(m_pending);
+        m_dueAt = m_timeline.now() + m_interval;
         m_pending =
             m_enabled && m_interval > 0 ? m_timeline.after(m_interval, [this] { tick(); }) : 0;
     }
@@ -53,5 +58,6 @@ private:
     int m_interval = 0;
     int m_ticks = 0;
     VirtualTimeline::ActionId m_pending = 0;
+    std::int64_t m_dueAt = 0;
     std::function<void()> m_handler;
 };

@@ -1,12 +1,16 @@
 // Drives the real exchange engine on the virtual clock with bytes the fuzzer chooses: which
-// bytes arrive, cut into which pieces, at which times, for an operator exchange or for polls.
-// Every input must leave these true, or the run stops:
-//   - every reply shown arrived whole, as STX, its text, ETX and the two digits of its checksum,
-//     and each such frame is shown at most once;
+// bytes arrive, cut into which pieces, at which times, which of them the driver marked bad
+// (parity), for an operator exchange or for polls. Every input must leave these true, or the run
+// stops:
+//   - every reply shown arrived whole and unmarked, as STX, its text, ETX and the two digits of
+//     its checksum, and each such frame is shown at most once;
 //   - the tool sends exactly one ACK per reply shown, so never one for a bad reply;
 //   - a reply begun inside the operator exchange and ended after it is never shown: the
 //     exchange gave up on it, and a poll must not finish it;
-//   - the reply being gathered and the characters waiting stay bounded under a flood;
+//   - the reply being gathered stays within the engine's own bound under a flood, and the
+//     characters waiting stay bounded;
+//   - every frame the tool writes is STX, an instruction it was given, ETX and the two uppercase
+//     hexadecimal digits of the exclusive-or of that text alone;
 //   - after all this, a good reply to a new instruction is shown.
 #include "comm_error.h"
 #include "engine_rig.h"
@@ -22,7 +26,10 @@
 
 namespace {
 
+// The engine drops a reply text that reaches this length: checked exactly, and reachable (see
+// the corpus's flood inside a reply), so that a looser bound shows.
 constexpr std::size_t kReplyBound = 64 * 1024;
+constexpr char kMarked = '\x80';  // in the input and in the arrivals: the driver marked it bad
 // The exchange reads the line every millisecond: a byte that arrived this much before its end
 // was surely read by it.
 constexpr std::int64_t kExchangeReadMs = 2;
@@ -37,20 +44,12 @@ void require(bool holds, const char *what)
 }
 
 /// Reads the input from the front; past its end, zeros.
-class InputReader
+struct InputReader
 {
-public:
-    InputReader(const std::uint8_t *data, std::size_t size)
-        : m_data(data)
-        , m_size(size)
-    {}
-    bool atEnd() const { return m_at >= m_size; }
-    std::uint8_t next() { return m_at < m_size ? m_data[m_at++] : 0; }
-
-private:
-    const std::uint8_t *m_data;
-    std::size_t m_size;
-    std::size_t m_at = 0;
+    const std::uint8_t *at;
+    const std::uint8_t *end;
+    bool atEnd() const { return at >= end; }
+    std::uint8_t next() { return at < end ? *at++ : 0; }
 };
 
 struct Arrival
@@ -60,7 +59,8 @@ struct Arrival
 };
 
 /// The line as the fuzzer plays it: pieces, each after a delay of 0 to 2 s from the one before,
-/// its bytes repeated up to 256 times (a flood needs no long input).
+/// its bytes repeated up to 256 times (a flood needs no long input). A byte with the high bit set
+/// arrives marked bad, as the driver's PARMRK marking leaves a parity error: read as '?'.
 std::vector<FakeDevice::Piece> piecesFrom(InputReader &input)
 {
     std::vector<FakeDevice::Piece> pieces;
@@ -71,7 +71,7 @@ std::vector<FakeDevice::Piece> piecesFrom(InputReader &input)
         const int repeats = 1 + (input.next() == 0xFF ? input.next() : 0);
         std::string bytes;
         for (int i = 0; i < length; ++i)
-            bytes += static_cast<char>(input.next() & 0x7F);  // a 7-bit line
+            bytes += static_cast<char>(input.next());  // seven bits, and the mark
         std::string piece;
         for (int i = 0; i < repeats; ++i)
             piece += bytes;
@@ -113,11 +113,34 @@ bool shownRepliesWereWholeGoodFrames(const std::vector<Arrival> &arrivals,
     return true;
 }
 
+/// Whether `written` is ACKs and whole frames of the given instructions, each with the right
+/// digits, worked out here rather than by the engine's own frame code.
+bool framesWrittenAreGood(const std::string &written, const std::vector<std::string> &instructions)
+{
+    for (std::size_t at = 0; at < written.size(); ++at) {
+        if (written[at] == kAck)
+            continue;
+        const std::size_t etx = written.find(kEtx, at);
+        if (written[at] != kStx || etx == std::string::npos || etx + 2 >= written.size())
+            return false;
+        const std::string text = written.substr(at + 1, etx - at - 1);
+        std::uint8_t sum = 0;
+        for (const char c : text)
+            sum ^= static_cast<std::uint8_t>(c);
+        const char *hex = "0123456789ABCDEF";
+        if (std::find(instructions.begin(), instructions.end(), text) == instructions.end() ||
+            written[etx + 1] != hex[sum >> 4] || written[etx + 2] != hex[sum & 0xF])
+            return false;
+        at = etx + 2;
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    InputReader input(data, size);
+    InputReader input{data, data + size};
     const std::uint8_t mode = input.next();
     const bool exchange = (mode & 1) == 0;  // else polls only
     std::string instruction;
@@ -131,7 +154,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         for (const FakeDevice::Piece &piece : pieces) {
             rig.timeline.at(from + piece.afterMs, [&rig, &arrivals, bytes = piece.bytes] {
                 arrivals.push_back({rig.timeline.now(), bytes});
-                rig.port.deliver(bytes);
+                std::string read = bytes;
+                std::replace_if(
+                    read.begin(), read.end(), [](char c) { return c & kMarked; }, '?');
+                const bool marked = read != bytes;
+                rig.port.spoilDeliveries(marked);
+                rig.port.setCommEvent(marked ? 1009 : 2);  // a parity error, or characters
+                rig.port.deliver(read);
             });
         }
     };
@@ -184,8 +213,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (bytes.find(kEtx) != std::string::npos)
             rig.timeline.after(20, [&] { rig.port.deliver(FakeDevice::goodReply("OK")); });
     };
+    rig.port.spoilDeliveries(false);
     rig.gesrs.envoicom("Z");
     require(rig.view.shown.size() == shown.size() + 1 && rig.view.shown.back() == "OK",
             "a good reply after the trouble was not shown");
+    require(framesWrittenAreGood(rig.port.written(), {instruction, "Z"}), "a frame written wrong");
     return 0;
 }

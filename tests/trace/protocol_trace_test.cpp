@@ -15,75 +15,52 @@ struct TraceRig : EngineFakes, TraceSink
     GesRS gesrs{tap.platform(), traitRS};
     std::vector<std::string> lines;
 
-    // As a finished exchange leaves it: COM1 at 9600 baud open, nothing to settle.
     TraceRig()
     {
-        gesrs.voie_serie_Select = 1;
+        finishedExchange(gesrs);
         gesrs.Select_Vitesse_9600 = true;
-        port.setPortOpen(true);
-        Timer_car.setEnabled(false);
         tap.trace().addSink(*this);
     }
     void traceLine(const std::string &line) override { lines.push_back(line); }
-    std::string inputTime(std::size_t read) const
-    {
-        return std::to_string(port.callTimes(PortCall::Input).at(read));
-    }
 };
-
-std::string at(const std::string &ms)
-{
-    return std::string(8 - ms.size(), ' ') + ms + " ms  ";
-}
-
-TEST(ProtocolTrace, aReplyInPiecesIsOneLineWhenWholeWithThePiecesTimes)
-{
-    TraceRig rig;
-    rig.device.answerNext({{150,
-                            "\x06\x02"
-                            "A"},
-                           {300, "B"},
-                           {450,
-                            "C\x03"
-                            "40"}});
-    rig.gesrs.envoicom("LIRE");
-
-    const std::string pieces = rig.inputTime(0) + ", " + rig.inputTime(1) + ", " + rig.inputTime(2);
-    ASSERT_EQ(rig.lines.size(), 5u);
-    EXPECT_EQ(rig.lines[0], at("0") + "->  02 4C 49 52 45 03 31 32  <STX>LIRE<ETX>12  instruction");
-    EXPECT_EQ(rig.lines[1], at(rig.inputTime(0)) + "<-  06  <ACK>");
-    EXPECT_EQ(rig.lines[2],
-              at(rig.inputTime(2)) + "<-  02 41 42 43 03 34 30  <STX>ABC<ETX>40  " +
-                  "checksum juste ; morceaux à " + pieces + " ms");
-    EXPECT_EQ(rig.lines[3], at(rig.inputTime(2)) + "->  06  <ACK>  réponse confirmée");
-    EXPECT_EQ(rig.lines[4], at(rig.inputTime(2)) + "==  réponse affichée : ABC");
-}
 
 struct Case
 {
     const char *what;
-    std::string answer;                      // the device's, if any, 150 ms after the frame
+    FakeDevice::Answer answer;               // the device's, if any
     std::function<void(TraceRig &)> before;  // what happens before the operator sends LIRE
-    std::vector<std::string> linesInOrder;   // each found in a later line than the one before
+    // Each found in a later line than the one before; one with its time is the whole line.
+    std::vector<std::string> linesInOrder;
 };
 
 TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
 {
     const std::string ack(1, kAck);
+    const std::string abc = FakeDevice::goodReply("ABC");
     const Case cases[] = {
+        // A reply in pieces is one line when whole, with the pieces' times.
+        {"reply in pieces",
+         {{150, abc.substr(0, 3)}, {300, abc.substr(3, 1)}, {450, abc.substr(4)}},
+         {},
+         {"       0 ms  ->  02 4C 49 52 45 03 31 32  <STX>LIRE<ETX>12  instruction",
+          "     150 ms  <-  06  <ACK>",
+          "     450 ms  <-  02 41 42 43 03 34 30  <STX>ABC<ETX>40  checksum juste ; "
+          "morceaux à 150, 300, 450 ms",
+          "     450 ms  ->  06  <ACK>  réponse confirmée",
+          "     450 ms  ==  réponse affichée : ABC"}},
         {"bad checksum",
-         ack + FakeDevice::replyFrame("Z0", "6a"),
+         {{150, ack + FakeDevice::replyFrame("Z0", "6a")}},
          {},
          {"<STX>Z0<ETX>6a  checksum faux (reçu 6a, calculé 6A)",
           "problème affiché : Problème RS232: PB MAUVAIS CHECKSUM"}},
         {"reply cut off",
-         ack + kStx + "AB",
+         {{150, ack + kStx + "AB"}},
          {},
          {"<-  06  <ACK>",
           "<-  02 41 42  <STX>AB  trame incomplète",
           "problème affiché : Problème RS232: ABSENCE DE REPONSE"}},
         {"reply left by a poll",
-         "",
+         {},
          [&](TraceRig &rig) {
              rig.port.deliver(ack + kStx + "AB");
              rig.gesrs.envoicom("WWWW");
@@ -93,13 +70,13 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
          },
          {"<-  02 41 42  <STX>AB  trame incomplète", "<STX>Z0<ETX>6A  checksum juste"}},
         {"no ACK",
-         "?<" + ack,
+         {{150, "?<" + ack}},
          {},
          {"<-  3F 3C  ?<3C>  hors trame",
           "<-  06  <ACK>",
           "problème affiché : Problème RS232: PAS D'ACK RECU"}},
         {"device lost",
-         "",
+         {},
          [](TraceRig &rig) {
              rig.port.failNext(PortCall::Output, comm_errors::kDeviceLost);
              rig.view.choices.push_back(OperatorView::FailureChoice::Cancel);
@@ -108,7 +85,7 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
           "boîte « Erreur 8020 » : Erreur d'exécution, choix Annuler",
           "<ETX>12  instruction"}},
         {"no device",
-         "",
+         {},
          [](TraceRig &rig) {
              rig.port.setPortOpen(false);
              rig.port.failNext(PortCall::SetPortOpen, comm_errors::kDeviceMissing);
@@ -120,14 +97,17 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
         TraceRig rig;
         if (c.before)
             c.before(rig);
-        if (!c.answer.empty())
-            rig.device.answerNext(FakeDevice::whole(c.answer, 150));
+        rig.device.answerNext(c.answer);
         rig.gesrs.envoicom("LIRE");
 
+        if (c.linesInOrder.front().front() == ' ') {  // whole lines: nothing else is traced
+            EXPECT_EQ(rig.lines.size(), c.linesInOrder.size());
+        }
         auto line = rig.lines.begin();
         for (const std::string &expected : c.linesInOrder) {
             line = std::find_if(line, rig.lines.end(), [&](const std::string &l) {
-                return l.find(expected) != std::string::npos;
+                return expected.front() == ' ' ? l == expected
+                                               : l.find(expected) != std::string::npos;
             });
             ASSERT_NE(line, rig.lines.end()) << "no line with " << expected << " in order in\n"
                                              << ::testing::PrintToString(rig.lines);
