@@ -2,7 +2,6 @@
 
 #include "instruction_check.h"
 
-#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -29,11 +28,7 @@ std::string instructionProblem(const std::string &text)
 {
     if (text.empty())
         return "comrs232 : instruction vide dans --send";
-    const auto unsendable = [](char c) {
-        const auto code = static_cast<unsigned char>(c);
-        return code < 32 || code > 126;
-    };
-    if (std::ranges::any_of(text, unsendable))
+    if (!isTransmittable(text))
         return "comrs232 : l'instruction « " + text +
                " » contient un caractère que la ligne ne peut pas transmettre (accent, "
                "caractère de contrôle) ; seuls les caractères ASCII imprimables passent";
