@@ -49,11 +49,12 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
         {latin1("Dépassement du tampon de réception"),
          {{50, "\x06\x02" + std::string(40000, 'A')}, {100, std::string(40000, 'A')}}},
         // Two bad characters, both read as '?', leave the checksum right: the marks refuse it,
-        // also when a clean later piece completes the reply and replaces the line event.
+        // also when a clean later piece, read at the very next pass, completes the reply and
+        // replaces the line event.
         {latin1("Erreur de parité"), {{50, "\x06" + FakeDevice::replyFrame("Z??0", "6A")}}},
         {latin1("Erreur de parité"),
          {{50, "\x06\x02Z?"},
-          {700,
+          {401,
            "?0\x03"
            "6A"}}},
         // A frame the line never takes, the device not reading.
@@ -69,7 +70,7 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
         if (spoiled) {
             rig.port.spoilDeliveries();
             rig.port.setCommEvent(1009);
-            rig.timeline.at(600, [&] {
+            rig.timeline.at(401, [&] {
                 rig.port.spoilDeliveries(false);
                 rig.port.setCommEvent(2);
             });

@@ -75,8 +75,10 @@ TEST(InstructionHistory, aFileItCannotUseSafelyIsLeftAloneAndTheRunIsRecalledFro
     QFile large(file.dir.filePath("large"));
     ASSERT_TRUE(large.open(QIODevice::WriteOnly) &&
                 large.resize(InstructionHistory::kMaxFileBytes + 1));
-    // A FIFO, which would block for ever; a folder that is a plain file; a file too large.
-    for (const QString &path : {file.path, large.fileName() + "/i.conf", large.fileName()}) {
+    // A FIFO, which would block for ever; a folder that cannot be made (/proc refuses even
+    // root), so nothing can be written; a file too large.
+    for (const QString &path :
+         {file.path, QString("/proc/comrs232-none/i.conf"), large.fileName()}) {
         SCOPED_TRACE(path.toStdString());
         InstructionHistory history(path);
         QStringList troubles;
