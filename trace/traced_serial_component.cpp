@@ -92,8 +92,8 @@ void TracedSerialComponent::setPortOpen(bool open)
     guarded([&] { m_inner.setPortOpen(open); });
     if (!m_trace.listening())
         return;
-    if (!open)
-        traceDropped();
+    if (!open && !m_queued.empty())
+        traceDropped("ligne fermée avant l'envoi");
     m_trace.event(m_trace.now(),
                   open ? "ligne ouverte : COM" + std::to_string(m_commPort) + " " +
                              latin1ToUtf8(m_settings)
@@ -144,8 +144,9 @@ void TracedSerialComponent::discardOutput()
     if (m_trace.listening())
         traceTaken();
     guarded([&] { m_inner.discardOutput(); });
+    // What the driver held is gone too, but it does not say how much: the line says that much.
     if (m_trace.listening())
-        traceDropped();
+        traceDropped("file d'envoi vidée");
 }
 
 int TracedSerialComponent::CommEvent()
@@ -171,12 +172,14 @@ void TracedSerialComponent::traceTaken()
     traceOutput(text);
 }
 
-void TracedSerialComponent::traceDropped()
+void TracedSerialComponent::traceDropped(const std::string &what)
 {
-    if (m_queued.empty())
+    if (m_queued.empty()) {
+        m_trace.event(m_trace.now(), what);
         return;
+    }
     flushOutgoing("envoi incomplet");
-    m_trace.event(m_trace.now(), "abandonné sans être parti : " + namedText(m_queued));
+    m_trace.event(m_trace.now(), what + " ; jamais partis : " + namedText(m_queued));
     m_queued.clear();
 }
 

@@ -44,7 +44,7 @@ private:
 
     template <typename Call> auto guarded(Call &&call) -> decltype(call());
     void traceTaken();
-    void traceDropped();
+    void traceDropped(const std::string &what);
     void traceOutput(const std::string &text);
     void flushOutgoing(std::string_view verdict);
     void traceInput(const std::string &piece);

@@ -118,7 +118,7 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
              });
          },
          {"problème affiché : Problème RS232: Tampon de transmission plein",
-          "abandonné sans être parti : <STX>A<ETX>41",
+          "file d'envoi vidée ; jamais partis : <STX>A<ETX>41",
           "ligne reprise",
           "<STX>LIRE<ETX>12  instruction"}},
         {"no device",
