@@ -34,8 +34,7 @@ FileCheck checkFile(const QString &path, QString &why)
                   .arg(QString::fromLocal8Bit(std::strerror(errno)));
         return FileCheck::Unusable;
     }
-    struct stat file
-    {};
+    struct stat file = {};
     const bool known = ::fstat(fd, &file) == 0;
     ::close(fd);
     if (!known || !S_ISREG(file.st_mode))
