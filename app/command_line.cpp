@@ -77,13 +77,7 @@ std::string instructionProblem(std::string_view text, std::size_t length)
 {
     if (length == 0)
         return "comrs232 : instruction vide dans --send";
-    // The line carries 7 bits, and a control character (STX, ETX...) inside the text would
-    // break the frame the device reads.
-    const auto unsendable = [](char c) {
-        const auto code = static_cast<unsigned char>(c);
-        return code < 32 || code > 126;
-    };
-    if (length == text.size() && std::ranges::any_of(text, unsendable))
+    if (length == text.size() && !isTransmittable(text))
         return "comrs232 : l'instruction « " + shownText(text) +
                " » contient un caractère que la ligne ne peut pas transmettre (accent, "
                "caractère de contrôle) ; seuls les caractères ASCII imprimables passent";

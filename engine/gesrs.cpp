@@ -18,7 +18,8 @@ constexpr std::int16_t kSettlingSeconds = 3;
 // Far more than any real reply; a device that never sends ETX must not grow memory for ever.
 constexpr std::size_t kMaxReplyLength = 64 * 1024;
 // What the operator is told of it: the receive-overflow line event's text (Latin-1).
-const std::string kReceiveOverflowText = "D\xE9passement du tampon de r\xE9" "ception";
+const std::string kReceiveOverflowText = "D\xE9passement du tampon de r\xE9"
+                                         "ception";
 
 int postSendIntervalMs(const std::string &text, bool at9600)
 {
@@ -99,7 +100,7 @@ void GesRS::envoicom(const std::string &requet)
         requete = text;
         if (!setUpLineOrReport())
             return;
-        flushInput(call);
+        dropStaleCharacters(call);
         Status = 0;
         Car.clear();
         checksum = 0;
@@ -184,12 +185,17 @@ bool GesRS::setUpLineOrReport()
     }
 }
 
-void GesRS::flushInput(const Call &call)
+void GesRS::dropStaleCharacters(const Call &call)
 {
     // Stale characters must not be taken for the answer to the frame about to go out.
     if (componentStep(call, [this] { return MSComm1.InBufferCount(); }) > 0)
         Car = componentStep(call, [this] { return MSComm1.Input(); });
     m_faultsSeen = MSComm1.ReceptionFaults();
+    // Nor may what is left of an unanswered frame reach a device that resumes reading later:
+    // its answer would pass for the answer to this one. After a confirmed reply only its ACK
+    // can be waiting, and the device expects it.
+    if (m_frameUnanswered)
+        componentStep(call, [this] { MSComm1.discardOutput(); });
 }
 
 void GesRS::sendFrame(const Call &call, const std::string &text)
@@ -204,6 +210,7 @@ void GesRS::sendFrame(const Call &call, const std::string &text)
     const std::string digits = checksumDigits(checksum);
     write(digits[0]);
     write(digits[1]);
+    m_frameUnanswered = true;
 }
 
 void GesRS::postSendWait(int intervalMs)
@@ -221,7 +228,7 @@ void GesRS::receive(Call &call)
         if (componentStep(call, [this] { return MSComm1.InBufferCount(); }) > 0) {
             FlagRS232 = true;
             Car = componentStep(call, [this] { return MSComm1.Input(); });
-            noteSpoiledPiece();
+            noteSpoiledPiece(call);
             Timer_car.setEnabled(true);
             Timer_car.setInterval(kCharacterTimeoutMs);
             // A poll that meets the end of a piece inside the reply text returns at once and
@@ -240,8 +247,12 @@ void GesRS::receive(Call &call)
         if (!Timer_car.enabled()) {
             silent = true;
             ++nbessai;
+            // A frame the line never wholly took cannot have been answered: say so, whatever
+            // the throttle, rather than blame the device.
             if (call.poll)
                 Status = 1;
+            else if (MSComm1.OutBufferCount() > 0)
+                reportProblem(problemCaption("Tampon de transmission plein"));
             else
                 reportProblem(problemCaption("ABSENCE DE REPONSE"));
         }
@@ -257,12 +268,15 @@ void GesRS::receive(Call &call)
     Timer_car.setEnabled(false);
 }
 
-void GesRS::noteSpoiledPiece()
+void GesRS::noteSpoiledPiece(const Call &call)
 {
     const std::uint64_t faults = MSComm1.ReceptionFaults();
     m_pieceSpoiled = faults != m_faultsSeen;
     m_faultsSeen = faults;
     m_replySpoiled = m_replySpoiled || m_pieceSpoiled;
+    // Kept now: a clean later piece replaces the line event before the reply is checked.
+    if (m_pieceSpoiled)
+        m_spoilingEvent = componentStep(call, [this] { return MSComm1.CommEvent(); });
 }
 
 GesRS::MachineStop GesRS::runReceptionMachine(Call &call)
@@ -334,10 +348,12 @@ GesRS::MachineStop GesRS::runReceptionMachine(Call &call)
             if (m_replySpoiled) {
                 // A character of this reply was marked bad or lost: the digits may match by
                 // chance (two replaced characters cancel out). The line event says what happened.
-                call.msg_pb = lineEventText(
-                    [&] { return componentStep(call, [this] { return MSComm1.CommEvent(); }); });
+                call.msg_pb = lineEventText([this] { return m_spoilingEvent; });
+                if (call.msg_pb.empty())
+                    call.msg_pb = "PB MAUVAIS CHECKSUM";
             } else if (replyDigitsMatch(checksum, chk_haut, c)) {
                 componentStep(call, [this] { MSComm1.Output(std::string(1, kAck)); });
+                m_frameUnanswered = false;
                 m_view.afficheRecept();
                 Status = 1;
             } else {

@@ -72,12 +72,12 @@ private:
     template <typename Step> auto componentStep(const Call &call, Step &&step) -> decltype(step());
     void settlingWait();
     bool setUpLineOrReport();
-    void flushInput(const Call &call);
+    void dropStaleCharacters(const Call &call);
     void sendFrame(const Call &call, const std::string &text);
     void postSendWait(int intervalMs);
     void receive(Call &call);
     MachineStop runReceptionMachine(Call &call);
-    void noteSpoiledPiece();
+    void noteSpoiledPiece(const Call &call);
     void abandonUnfinishedReply();
 
     EventPump &m_events;
@@ -90,4 +90,6 @@ private:
     std::uint64_t m_faultsSeen = 0;  // the component's ReceptionFaults at the latest read
     bool m_pieceSpoiled = false;     // the latest piece held a bad or lost character
     bool m_replySpoiled = false;     // so did a piece of the reply being received
+    int m_spoilingEvent = 0;         // the line event read with the latest spoiled piece
+    bool m_frameUnanswered = false;  // the latest frame got no confirmed reply
 };

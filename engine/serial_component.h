@@ -12,7 +12,7 @@ public:
     virtual ~SerialComponent() = default;
 
     virtual void setInBufferSize(int size) = 0;
-    virtual void setCommPort(std::int16_t port) = 0;  // 1..4 for COM1..COM4
+    virtual void setCommPort(std::int16_t port) = 0;            // 1..4 for COM1..COM4
     virtual void setSettings(const std::string &settings) = 0;  // "9600,e,7,1" or "1200,e,7,1"
     virtual void setRThreshold(int count) = 0;
     virtual void setSThreshold(int count) = 0;
@@ -30,6 +30,10 @@ public:
     virtual std::string Input() = 0;
     /// Queues characters for sending, in call order.
     virtual void Output(const std::string &text) = 0;
+    /// Characters given to Output that the driver has not taken yet; 0 on a closed port.
+    virtual int OutBufferCount() const = 0;
+    /// Drops every character not sent yet, those the driver holds included.
+    virtual void discardOutput() = 0;
     /// The latest line event, kept until the next one replaces it; 0 on a closed port.
     virtual int CommEvent() = 0;
     /// Received characters marked bad by the driver or lost (overrun, full buffer) since the

@@ -221,8 +221,7 @@ void TermiosSerialPort::close()
         m_watcher->unwatch();
     forgetHeldLine(m_fd);
     // Output still waiting is dropped: a line that does not drain must not hold the close up.
-    m_pending.clear();
-    ::tcflush(m_fd, TCOFLUSH);
+    discardOutput();
     if (m_closingWait)
         restoreClosingWait(m_fd, *m_closingWait);
     ::ioctl(m_fd, TIOCNXCL);
@@ -386,6 +385,19 @@ void TermiosSerialPort::Output(const std::string &text)
     // A slow line loses nothing, but the operator hears that it does not keep up.
     m_event = m_pending.size() > kTransmitBufferSize ? comm_events::kTransmitBufferFull
                                                      : comm_events::kCharacterSent;
+}
+
+int TermiosSerialPort::OutBufferCount() const
+{
+    return PortOpen() ? static_cast<int>(std::min<std::size_t>(m_pending.size(), INT_MAX)) : 0;
+}
+
+void TermiosSerialPort::discardOutput()
+{
+    if (!PortOpen())
+        return;
+    m_pending.clear();
+    ::tcflush(m_fd, TCOFLUSH);
 }
 
 int TermiosSerialPort::CommEvent()

@@ -52,6 +52,8 @@ public:
     int InBufferCount() override;
     std::string Input() override;
     void Output(const std::string &text) override;
+    int OutBufferCount() const override;
+    void discardOutput() override;
     int CommEvent() override;
     std::uint64_t ReceptionFaults() const override { return m_receptionFaults; }
 

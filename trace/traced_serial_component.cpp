@@ -4,6 +4,8 @@
 #include "frame.h"
 #include "trace_text.h"
 
+#include <algorithm>
+
 namespace {
 
 // The engine bounds a reply itself; this only keeps a babbling line from growing one trace line
@@ -83,11 +85,15 @@ bool TracedSerialComponent::PortOpen() const
 
 void TracedSerialComponent::setPortOpen(bool open)
 {
-    if (!open && m_trace.listening())
+    if (!open && m_trace.listening()) {
+        traceTaken();
         flushIncompleteReply();
+    }
     guarded([&] { m_inner.setPortOpen(open); });
     if (!m_trace.listening())
         return;
+    if (!open && !m_queued.empty())
+        traceDropped("ligne fermée avant l'envoi");
     m_trace.event(m_trace.now(),
                   open ? "ligne ouverte : COM" + std::to_string(m_commPort) + " " +
                              latin1ToUtf8(m_settings)
@@ -96,25 +102,51 @@ void TracedSerialComponent::setPortOpen(bool open)
 
 int TracedSerialComponent::InBufferCount()
 {
-    // The engine reads only once its frame is out: a part still pending will stay so.
-    if (m_trace.listening())
-        flushOutgoing("envoi incomplet");
-    return guarded([&] { return m_inner.InBufferCount(); });
+    const int count = guarded([&] { return m_inner.InBufferCount(); });
+    if (m_trace.listening()) {
+        traceTaken();
+        // The engine reads only once its frame is handed over: with nothing left for the
+        // driver to take, a part still missing will stay so.
+        if (m_queued.empty())
+            flushOutgoing("envoi incomplet");
+    }
+    return count;
 }
 
 std::string TracedSerialComponent::Input()
 {
     std::string piece = guarded([&] { return m_inner.Input(); });
-    if (m_trace.listening())
+    if (m_trace.listening()) {
+        traceTaken();
         traceInput(piece);
+    }
     return piece;
 }
 
 void TracedSerialComponent::Output(const std::string &text)
 {
     guarded([&] { m_inner.Output(text); });
+    if (!m_trace.listening()) {
+        m_queued.clear();
+        return;
+    }
+    m_queued += text;
+    traceTaken();
+}
+
+int TracedSerialComponent::OutBufferCount() const
+{
+    return m_inner.OutBufferCount();
+}
+
+void TracedSerialComponent::discardOutput()
+{
     if (m_trace.listening())
-        traceOutput(text);
+        traceTaken();
+    guarded([&] { m_inner.discardOutput(); });
+    // What the driver held is gone too, but it does not say how much: the line says that much.
+    if (m_trace.listening())
+        traceDropped("file d'envoi vidée");
 }
 
 int TracedSerialComponent::CommEvent()
@@ -125,6 +157,30 @@ int TracedSerialComponent::CommEvent()
 std::uint64_t TracedSerialComponent::ReceptionFaults() const
 {
     return m_inner.ReceptionFaults();
+}
+
+// The component says how much of its output the driver has not taken yet; what was queued
+// before that is on its way to the device, and only now is it traced as sent.
+void TracedSerialComponent::traceTaken()
+{
+    const auto waiting = static_cast<std::size_t>(std::max(m_inner.OutBufferCount(), 0));
+    const std::size_t taken = m_queued.size() - std::min(waiting, m_queued.size());
+    if (taken == 0)
+        return;
+    const std::string text = m_queued.substr(0, taken);
+    m_queued.erase(0, taken);
+    traceOutput(text);
+}
+
+void TracedSerialComponent::traceDropped(const std::string &what)
+{
+    if (m_queued.empty()) {
+        m_trace.event(m_trace.now(), what);
+        return;
+    }
+    flushOutgoing("envoi incomplet");
+    m_trace.event(m_trace.now(), what + " ; jamais partis : " + namedText(m_queued));
+    m_queued.clear();
 }
 
 void TracedSerialComponent::traceOutput(const std::string &text)

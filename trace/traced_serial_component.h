@@ -10,8 +10,9 @@
 /// The serial component with the trace around it: every call goes to the component unchanged;
 /// while the trace listens, the bytes become lines, one a frame. The engine writes a frame one
 /// character at a time and the device's reply may come in pieces: a frame's line is written
-/// when it is whole, a reply's with the times of its pieces. Failures are traced with their
-/// number, then thrown on.
+/// when the driver has taken it whole, a reply's with the times of its pieces. Output dropped
+/// before the driver took it is named as such. Failures are traced with their number, then
+/// thrown on.
 class TracedSerialComponent : public SerialComponent
 {
 public:
@@ -30,6 +31,8 @@ public:
     int InBufferCount() override;
     std::string Input() override;
     void Output(const std::string &text) override;
+    int OutBufferCount() const override;
+    void discardOutput() override;
     int CommEvent() override;
     std::uint64_t ReceptionFaults() const override;
 
@@ -40,6 +43,8 @@ private:
     enum class Reading { Outside, Text, HighDigit, LowDigit };
 
     template <typename Call> auto guarded(Call &&call) -> decltype(call());
+    void traceTaken();
+    void traceDropped(const std::string &what);
     void traceOutput(const std::string &text);
     void flushOutgoing(std::string_view verdict);
     void traceInput(const std::string &piece);
@@ -52,7 +57,8 @@ private:
     std::int16_t m_commPort = 0;
     std::string m_settings;
 
-    std::string m_outgoing;  // a frame being written, character by character
+    std::string m_queued;    // given to the component, not taken by the driver yet
+    std::string m_outgoing;  // a frame being taken, character by character
     std::int64_t m_outgoingMs = 0;
 
     Reading m_reading = Reading::Outside;

@@ -81,6 +81,11 @@ void ComRS232::setProgramEnd(std::function<void()> programEnd)
 void ComRS232::setInstructionHistory(InstructionHistory *history)
 {
     m_history = history;
+    if (m_history)
+        m_history->setTroubleReport([this](const QString &trouble) {
+            Pb_rs->setVisible(true);
+            Pb_rs->setText(trouble);
+        });
 }
 
 GesRS &ComRS232::gesRS() const

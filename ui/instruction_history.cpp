@@ -1,16 +1,48 @@
 #include "instruction_history.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const QString kArray = QStringLiteral("instructions");
 const QString kText = QStringLiteral("text");
 constexpr int kLockWaitMs = 2000;
+
+enum class FileCheck { Missing, Readable, Unusable };
+
+// QSettings would wait for ever on a FIFO and read a huge file whole: the file is first opened
+// without blocking or following a link, and must be a regular file of bounded size.
+FileCheck checkFile(const QString &path, QString &why)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return FileCheck::Missing;
+        why = QStringLiteral("ne peut pas être lu (%1)")
+                  .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return FileCheck::Unusable;
+    }
+    struct stat file = {};
+    const bool known = ::fstat(fd, &file) == 0;
+    ::close(fd);
+    if (!known || !S_ISREG(file.st_mode))
+        why = QStringLiteral("n'est pas un fichier ordinaire");
+    else if (file.st_size > InstructionHistory::kMaxFileBytes)
+        why = QStringLiteral("est trop grand");
+    return why.isEmpty() ? FileCheck::Readable : FileCheck::Unusable;
+}
 
 }  // namespace
 
@@ -26,24 +58,36 @@ InstructionHistory::InstructionHistory(QString path)
     // Nothing is read yet: the file is read when a walk begins, not while the window starts.
 }
 
+void InstructionHistory::setTroubleReport(std::function<void(const QString &)> report)
+{
+    m_troubleReport = std::move(report);
+}
+
 void InstructionHistory::record(const QString &instruction)
 {
     restartWalk();
     if (instruction.isEmpty())
         return;
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    // Two windows may record at the same moment: each re-reads the file under the lock and adds
-    // its instruction to what it finds. QSettings takes "<file>.lock" itself while it writes.
-    QLockFile lock(m_path + QStringLiteral(".merge-lock"));
-    const bool locked = lock.tryLock(kLockWaitMs);
-    QStringList entries = locked ? readFile() : m_entries;
+    QStringList entries = m_entries;
+    std::optional<QLockFile> lock;
+    if (m_fileUsable) {
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        // Two windows may record at the same moment: each re-reads the file under the lock and
+        // adds its instruction to what it finds. QSettings takes "<file>.lock" itself to write.
+        lock.emplace(m_path + QStringLiteral(".merge-lock"));
+        if (lock->tryLock(kLockWaitMs))
+            entries = readFileOrGiveUp().value_or(m_entries);
+        else if (lock->error() != QLockFile::LockFailedError)
+            giveUpFile(QStringLiteral("ne peut pas être écrit"));
+        // Held by another window too long: the file is left alone this time rather than risk
+        // losing that window's entries.
+    }
     if (entries.isEmpty() || entries.last() != instruction)
         entries.append(instruction);
     if (entries.size() > kLimit)
         entries.remove(0, entries.size() - kLimit);
-    // Without the lock the file is left alone rather than risk losing another window's entries.
-    if (locked)
-        writeFile(entries);
+    if (m_fileUsable && lock && lock->isLocked() && !writeFile(entries))
+        giveUpFile(QStringLiteral("ne peut pas être écrit"));
     m_entries = entries;
 }
 
@@ -57,7 +101,8 @@ QString InstructionHistory::older(const QString &current)
 {
     if (m_steps == 0) {
         // A walk starts from the file, so that it offers what other windows sent too.
-        m_entries = readFile();
+        if (m_fileUsable)
+            m_entries = readFileOrGiveUp().value_or(m_entries);
         m_draft = current;
     }
     if (m_steps == m_entries.size())
@@ -74,24 +119,55 @@ QString InstructionHistory::newer(const QString &current)
     return m_steps == 0 ? m_draft : m_entries.at(m_entries.size() - m_steps);
 }
 
-QStringList InstructionHistory::readFile() const
+std::optional<QStringList> InstructionHistory::readFile(QString *whyNot) const
 {
+    QString why;
+    const FileCheck check = checkFile(m_path, why);
+    if (whyNot)
+        *whyNot = why;
+    switch (check) {
+    case FileCheck::Missing:
+        return QStringList();
+    case FileCheck::Unusable:
+        return std::nullopt;
+    case FileCheck::Readable:
+        break;
+    }
     QSettings settings(m_path, QSettings::IniFormat);
     QStringList entries;
+    // The count is the file's word: only the last kLimit places are looked at.
     const int size = settings.beginReadArray(kArray);
-    for (int i = 0; i < size; ++i) {
+    for (int i = std::max(0, size - static_cast<int>(kLimit)); i < size; ++i) {
         settings.setArrayIndex(i);
         const QString text = settings.value(kText).toString();
         if (!text.isEmpty())
             entries.append(text);
     }
     settings.endArray();
-    if (entries.size() > kLimit)
-        entries.remove(0, entries.size() - kLimit);
     return entries;
 }
 
-void InstructionHistory::writeFile(const QStringList &entries) const
+std::optional<QStringList> InstructionHistory::readFileOrGiveUp()
+{
+    QString why;
+    std::optional<QStringList> entries = readFile(&why);
+    if (!entries)
+        giveUpFile(why);
+    return entries;
+}
+
+void InstructionHistory::giveUpFile(const QString &why)
+{
+    if (!m_fileUsable)
+        return;
+    m_fileUsable = false;
+    if (m_troubleReport)
+        m_troubleReport(QStringLiteral("Rappel des instructions non enregistré : %1 %2 ; celles de "
+                                       "cette session restent rappelées.")
+                            .arg(m_path, why));
+}
+
+bool InstructionHistory::writeFile(const QStringList &entries) const
 {
     QSettings settings(m_path, QSettings::IniFormat);
     settings.remove(kArray);
@@ -101,6 +177,6 @@ void InstructionHistory::writeFile(const QStringList &entries) const
         settings.setValue(kText, entries.at(i));
     }
     settings.endArray();
-    // A file that cannot be written costs the recall of this run only: nothing to tell.
     settings.sync();
+    return settings.status() != QSettings::AccessError;
 }

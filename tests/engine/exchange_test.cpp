@@ -48,16 +48,32 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
         // A reply without end is dropped once it passes 64 KB, whatever the throttle.
         {latin1("Dépassement du tampon de réception"),
          {{50, "\x06\x02" + std::string(40000, 'A')}, {100, std::string(40000, 'A')}}},
-        // Two bad characters, both read as '?', leave the checksum right: the marks refuse it.
-        {latin1("Erreur de parité"), {{50, "\x06" + FakeDevice::replyFrame("Z??0", "6A")}}}};
+        // Two bad characters, both read as '?', leave the checksum right: the marks refuse it,
+        // also when a clean later piece, read at the very next pass, completes the reply and
+        // replaces the line event.
+        {latin1("Erreur de parité"), {{50, "\x06" + FakeDevice::replyFrame("Z??0", "6A")}}},
+        {latin1("Erreur de parité"),
+         {{50, "\x06\x02Z?"},
+          {401,
+           "?0\x03"
+           "6A"}}},
+        // A frame the line never takes, the device not reading.
+        {"Tampon de transmission plein", {}}};
     for (const auto &[text, answer] : cases) {
-        SCOPED_TRACE(::testing::PrintToString(answer.empty() ? "" : answer.back().bytes));
+        SCOPED_TRACE(::testing::PrintToString(answer.empty() ? text : answer.back().bytes));
         const bool spoiled = text == latin1("Erreur de parité");
+        const bool stalled = text == "Tampon de transmission plein";
         EngineRig rig;
-        rig.device.answerNext(answer);
+        if (!stalled)
+            rig.device.answerNext(answer);
+        rig.port.stallOutput(stalled);
         if (spoiled) {
             rig.port.spoilDeliveries();
             rig.port.setCommEvent(1009);
+            rig.timeline.at(401, [&] {
+                rig.port.spoilDeliveries(false);
+                rig.port.setCommEvent(2);
+            });
         }
 
         rig.gesrs.envoicom("A");
@@ -66,12 +82,15 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
         EXPECT_LE(rig.traitRS.reponse[0].size(), 64u * 1024);
         EXPECT_TRUE(rig.view.shown.empty());
         EXPECT_EQ(rig.device.acksReceived(), 0);
-        if (spoiled) {
-            // Marks spoil their own reply, not every one after it.
+        if (spoiled || stalled) {
+            // Marks spoil their own reply, not every one after it. The unanswered frame is
+            // dropped before the next goes out: a device that reads again gets only the new one.
             rig.port.spoilDeliveries(false);
+            rig.timeline.after(100, [&] { rig.port.stallOutput(false); });
             rig.answer(FakeDevice::goodReply("OK"));
             rig.gesrs.envoicom("B");
             EXPECT_EQ(rig.view.shown, Texts{"OK"});
+            EXPECT_EQ(rig.device.instructions(), (stalled ? Texts{"B"} : Texts{"A", "B"}));
         }
     }
 }

@@ -65,6 +65,10 @@ TEST(RefusedInstruction, isReportedWhateverTheThrottleAndNothingElseHappens)
     EXPECT_EQ(instructionRefusal(std::string(508, 'A')), "");
     const std::pair<std::string, std::string> cases[] = {
         {latin1("réglé"), "CARACTERE NON TRANSMISSIBLE"},
+        {"A\x03"
+         "B",
+         "CARACTERE NON TRANSMISSIBLE"},
+        {"\x7F", "CARACTERE NON TRANSMISSIBLE"},
         {std::string(509, 'A'), "Tampon de transmission plein"}};
     for (const auto &[instruction, text] : cases) {
         SCOPED_TRACE(text);

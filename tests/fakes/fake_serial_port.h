@@ -41,8 +41,10 @@ public:
         enter(PortCall::SetPortOpen);
         record("PortOpen", open ? "True" : "False");
         m_open = open;
-        if (!open)
+        if (!open) {
             m_rx.clear();
+            m_unsent.clear();
+        }
     }
     int InBufferCount() override
     {
@@ -57,10 +59,11 @@ public:
     void Output(const std::string &text) override
     {
         enter(PortCall::Output, true);
-        m_written += text;
-        if (onOutput)
-            onOutput(text);
+        m_unsent += text;
+        stallOutput(m_stalled);
     }
+    int OutBufferCount() const override { return static_cast<int>(m_unsent.size()); }
+    void discardOutput() override { m_unsent.clear(); }
     int CommEvent() override
     {
         enter(PortCall::CommEvent);
@@ -77,6 +80,15 @@ public:
         }
     }
     void setCommEvent(int code) { m_commEvent = code; }
+    /// While stalled, the line takes no output: it waits in the component.
+    void stallOutput(bool on = true)
+    {
+        m_stalled = on;
+        const std::string taken = on ? "" : std::exchange(m_unsent, {});
+        m_written += taken;
+        if (onOutput && !taken.empty())
+            onOutput(taken);
+    }
     /// Characters delivered from now on count as spoiled, as a parity error would leave them.
     void spoilDeliveries(bool on = true) { m_spoiling = on; }
     std::function<void(const std::string &)> onOutput;  // called with each Output
@@ -89,7 +101,7 @@ public:
 
     /// "Property=Value" for every property write that took effect, in order ("PortOpen=True").
     const std::vector<std::string> &propertyWrites() const { return m_propertyWrites; }
-    const std::string &written() const { return m_written; }  // everything, in order
+    const std::string &written() const { return m_written; }  // all the line took, in order
     /// Virtual times of the calls made, in order.
     const std::vector<std::int64_t> &callTimes(PortCall call) const
     {
@@ -119,9 +131,11 @@ private:
     bool m_open = false;
     int m_commEvent = 0;
     bool m_spoiling = false;
+    bool m_stalled = false;
     std::uint64_t m_receptionFaults = 0;
     std::string m_rx;
     std::string m_written;
+    std::string m_unsent;
     std::array<std::pair<std::int32_t, int>, kCalls> m_failures{};
     std::array<std::vector<std::int64_t>, kCalls> m_callTimes;
     std::vector<std::string> m_propertyWrites;

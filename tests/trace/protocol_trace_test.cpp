@@ -84,6 +84,20 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
          {"==  échec du port : erreur 8020 (injected failure)",
           "boîte « Erreur 8020 » : Erreur d'exécution, choix Annuler",
           "<ETX>12  instruction"}},
+        {"stalled line",
+         "",
+         [](TraceRig &rig) {
+             rig.port.stallOutput();
+             rig.gesrs.envoicom("A");
+             rig.timeline.after(50, [&rig] {
+                 rig.tap.trace().event(rig.timeline.now(), "ligne reprise");
+                 rig.port.stallOutput(false);
+             });
+         },
+         {"problème affiché : Problème RS232: Tampon de transmission plein",
+          "file d'envoi vidée ; jamais partis : <STX>A<ETX>41",
+          "ligne reprise",
+          "<STX>LIRE<ETX>12  instruction"}},
         {"no device",
          {},
          [](TraceRig &rig) {

@@ -1,8 +1,10 @@
 #include "instruction_history.h"
 #include "window_rig.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -64,6 +66,33 @@ TEST(InstructionHistory, twoWindowsWritingInTurnKeepEachOthersEntries)
 
     EXPECT_EQ(InstructionHistory(file.path).entries(), (QStringList{"UN", "DEUX", "TROIS"}));
     EXPECT_EQ(second.older(""), "TROIS");
+}
+
+TEST(InstructionHistory, aFileItCannotUseSafelyIsLeftAloneAndTheRunIsRecalledFromMemory)
+{
+    HistoryFile file;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file.path).constData(), 0600), 0);
+    QFile large(file.dir.filePath("large"));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) &&
+                large.resize(InstructionHistory::kMaxFileBytes + 1));
+    // A FIFO, which would block for ever; a folder that cannot be made (/proc refuses even
+    // root), so nothing can be written; a file too large.
+    for (const QString &path :
+         {file.path, QString("/proc/comrs232-none/i.conf"), large.fileName()}) {
+        SCOPED_TRACE(path.toStdString());
+        InstructionHistory history(path);
+        QStringList troubles;
+        history.setTroubleReport([&](const QString &trouble) { troubles.append(trouble); });
+
+        history.record("UN");
+        history.record("DEUX");
+
+        EXPECT_EQ(history.older(""), "DEUX");
+        EXPECT_EQ(history.older("DEUX"), "UN");
+        ASSERT_EQ(troubles.size(), 1);
+        EXPECT_TRUE(troubles[0].startsWith(
+            QString::fromUtf8("Rappel des instructions non enregistré : ") + path));
+    }
 }
 
 TEST(InstructionHistory, theEntryBoxKeepsWhatWentOutAndRecallsItWithTheArrows)
