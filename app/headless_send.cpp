@@ -8,6 +8,7 @@
 #include "trace_tap.h"
 #include "traitrs.h"
 
+#include <QString>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,14 @@ int runHeadlessSend(const CommandLine &commandLine)
     if (commandLine.trace)
         tap.traceToStandardError();
     GesRS gesRS(tap.platform(), traitRS);
+    ExchangeJournal &journal = tap.journal();
+    journal.setDevicePaths(commandLine.devicePaths);
+    journal.setComplaint([](const std::string &text) {
+        const QByteArray local = QString::fromUtf8(text).toLocal8Bit();
+        std::fprintf(stderr, "comrs232 : %s\n", local.constData());
+    });
+    if (!commandLine.journalPath.empty())
+        journal.open(commandLine.journalPath);
 
     const ArgumentPresets presets = presetsFrom(commandLine.argumentText);
     gesRS.voie_serie_Select = presets.port;
@@ -32,10 +41,13 @@ int runHeadlessSend(const CommandLine &commandLine)
     QTimer deadline;
     if (commandLine.timeoutMs > 0) {
         deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, [&commandLine] {
+        QObject::connect(&deadline, &QTimer::timeout, [&commandLine, &journal] {
             std::fprintf(stderr,
                          "comrs232 : délai de %d ms dépassé, envoi abandonné\n",
                          commandLine.timeoutMs);
+            journal.noteProblem("d\xE9lai d\xE9pass\xE9");
+            journal.endExchange();
+            journal.close();
             std::fflush(stdout);
             std::fflush(stderr);
             releaseHeldLines();
@@ -47,16 +59,21 @@ int runHeadlessSend(const CommandLine &commandLine)
     int status = headless_status::kAllVerified;
     for (const std::string &instruction : commandLine.instructions) {
         view.startInstruction();
+        journal.beginExchange(instruction, gesRS.voie_serie_Select, gesRS.Select_Vitesse_9600);
         gesRS.FlagRS232 = false;
         gesRS.envoicom(instruction);
+        journal.endExchange();
         // What was received without passing the checks is no reply.
         traitRS.reponse[0].clear();
-        if (view.portFailed())
-            return headless_status::kPortFailure;
+        if (view.portFailed()) {
+            status = headless_status::kPortFailure;
+            break;
+        }
         if (!view.replyVerified()) {
             view.noteUnverified(instruction);
             status = headless_status::kProtocolProblem;
         }
     }
+    journal.close();
     return status;
 }

@@ -24,12 +24,11 @@ template <typename Call> auto TracedSerialComponent::guarded(Call &&call) -> dec
     try {
         return call();
     } catch (const CommError &failure) {
-        if (m_trace.listening()) {
-            flushOutgoing("envoi interrompu");
-            m_trace.event(m_trace.now(),
-                          "échec du port : erreur " + std::to_string(failure.number()) + " (" +
-                              failure.what() + ")");
-        }
+        m_lastFailure = failure.number();
+        flushOutgoing("envoi interrompu");
+        m_trace.event(m_trace.now(),
+                      "échec du port : erreur " + std::to_string(failure.number()) + " (" +
+                          failure.what() + ")");
         throw;
     }
 }
@@ -83,11 +82,9 @@ bool TracedSerialComponent::PortOpen() const
 
 void TracedSerialComponent::setPortOpen(bool open)
 {
-    if (!open && m_trace.listening())
+    if (!open)
         flushIncompleteReply();
     guarded([&] { m_inner.setPortOpen(open); });
-    if (!m_trace.listening())
-        return;
     m_trace.event(m_trace.now(),
                   open ? "ligne ouverte : COM" + std::to_string(m_commPort) + " " +
                              latin1ToUtf8(m_settings)
@@ -97,24 +94,21 @@ void TracedSerialComponent::setPortOpen(bool open)
 int TracedSerialComponent::InBufferCount()
 {
     // The engine reads only once its frame is out: a part still pending will stay so.
-    if (m_trace.listening())
-        flushOutgoing("envoi incomplet");
+    flushOutgoing("envoi incomplet");
     return guarded([&] { return m_inner.InBufferCount(); });
 }
 
 std::string TracedSerialComponent::Input()
 {
     std::string piece = guarded([&] { return m_inner.Input(); });
-    if (m_trace.listening())
-        traceInput(piece);
+    traceInput(piece);
     return piece;
 }
 
 void TracedSerialComponent::Output(const std::string &text)
 {
     guarded([&] { m_inner.Output(text); });
-    if (m_trace.listening())
-        traceOutput(text);
+    traceOutput(text);
 }
 
 int TracedSerialComponent::CommEvent()

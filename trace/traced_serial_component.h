@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-/// The serial component with the trace around it: every call goes to the component unchanged;
-/// while the trace listens, the bytes become lines, one a frame. The engine writes a frame one
+/// The serial component with the trace around it: every call goes to the component unchanged,
+/// and the bytes become lines, one a frame. The engine writes a frame one
 /// character at a time and the device's reply may come in pieces: a frame's line is written
 /// when it is whole, a reply's with the times of its pieces. Failures are traced with their
 /// number, then thrown on.
@@ -35,6 +35,8 @@ public:
 
     /// Writes out a reply still being gathered as incomplete: the tool has stopped waiting for it.
     void flushIncompleteReply();
+    /// The number of the latest failure thrown, for the box that reports it.
+    std::int32_t lastFailure() const { return m_lastFailure; }
 
 private:
     enum class Reading { Outside, Text, HighDigit, LowDigit };
@@ -51,6 +53,7 @@ private:
     ProtocolTrace &m_trace;
     std::int16_t m_commPort = 0;
     std::string m_settings;
+    std::int32_t m_lastFailure = 0;
 
     std::string m_outgoing;  // a frame being written, character by character
     std::int64_t m_outgoingMs = 0;
