@@ -18,15 +18,7 @@ namespace {
 // A reply or an instruction stays on its line and cannot drive a terminal that shows the file.
 std::string cellText(std::string_view engineText)
 {
-    std::string shown;
-    for (const char c : engineText) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0))
-            shown += byteCode(byte);
-        else
-            shown += c;
-    }
-    return latin1ToUtf8(shown);
+    return latin1ToUtf8(controlsAsCodes(engineText));
 }
 
 std::string systemError(int number)
