@@ -83,8 +83,7 @@ bool ExchangeJournal::open(const std::string &path)
     m_fd = fd;
     m_path = path;
     m_writeTroubleSaid = false;
-    struct stat status
-    {};
+    struct stat status = {};
     m_headerOwed = ::fstat(fd, &status) == 0 && status.st_size == 0;
     writeUnwritten();
     return true;

@@ -43,6 +43,7 @@ TraceWindow::TraceWindow(ProtocolTrace &trace, ExchangeJournal *journal, QWidget
     auto *buttons = new QHBoxLayout;
     if (m_journal) {
         m_journalButton = new QPushButton(this);
+        m_journalButton->setObjectName(QStringLiteral("JournalButton"));
         m_journalState = new QLabel(this);
         m_journalState->setObjectName(QStringLiteral("JournalState"));
         connect(m_journalButton, &QPushButton::clicked, this, &TraceWindow::startOrStopJournal);
