@@ -13,6 +13,7 @@ constexpr std::string_view kPortOption = "--port";
 constexpr std::string_view kSendOption = "--send";
 constexpr std::string_view kTimeoutOption = "--timeout-ms";
 constexpr std::string_view kFromInput = "-";  // --send -: the instructions come from standard input
+constexpr std::string_view kJournalOption = "--journal";
 
 // "--portN=PATH" with N from 1 to 4: the index of COMN, or -1 for any other argument.
 int portOptionIndex(const std::string &argument)
@@ -128,6 +129,11 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments,
             if (!value || !parseTimeout(*value, commandLine.timeoutMs))
                 fail("comrs232 : --timeout-ms attend un nombre de millisecondes plus grand "
                      "que 0");
+        } else if (takeValue(arguments, i, kJournalOption, value)) {
+            if (!value || value->empty())
+                fail("comrs232 : --journal attend le chemin d'un fichier");
+            else
+                commandLine.journalPath = *value;
         } else if (const int index = portOptionIndex(argument); index >= 0) {
             std::string path = argument.substr(kPortOption.size() + 2);
             if (path.empty())
@@ -182,6 +188,8 @@ std::string usageText()
            "                     (par défaut /dev/ttyS0 ... /dev/ttyS3)\n"
            "  --trace            écrit la trace du protocole sur la sortie d'erreur\n"
            "                     (Ctrl+T ou F12 l'affiche dans une fenêtre)\n"
+           "  --journal FICHIER  ajoute au fichier une ligne CSV par échange : heure, port,\n"
+           "                     vitesse, instruction, issue et réponse ou problème\n"
            "  --help             affiche cette aide et quitte\n"
            "\n"
            "Le port et la vitesse se changent ensuite par les menus « Port Série » et "

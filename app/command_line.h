@@ -21,8 +21,9 @@ struct CommandLine
     /// A console mode (--send, --list-ports, --timeout-ms) was asked for: a word besides the
     /// options must then be a port or speed word.
     bool console = false;
-    bool trace = false;  // --trace: the protocol trace on standard error
-    std::string error;   // for the operator, in French; empty when the line is sound
+    bool trace = false;       // --trace: the protocol trace on standard error
+    std::string journalPath;  // --journal FILE: one line per exchange appended to FILE
+    std::string error;        // for the operator, in French; empty when the line is sound
 };
 
 /// `devicePaths` are the defaults that --port1=PATH .. --port4=PATH replace.

@@ -31,23 +31,6 @@ std::string oneLine(const std::string &boxText)
     return first == std::string::npos ? std::string() : line.substr(first);
 }
 
-// A reply is the device's text: a line break in it would read as two replies to a script, and
-// an escape sequence would drive the terminal. Control characters, C1 ones included, are
-// written as their code in the trace's notation ("<0A>"); everything else passes unchanged.
-std::string printableReply(const std::string &reply)
-{
-    std::string shown;
-    shown.reserve(reply.size());
-    for (const char c : reply) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0))
-            shown += byteCode(byte);
-        else
-            shown += c;
-    }
-    return shown;
-}
-
 }  // namespace
 
 ConsoleView::ConsoleView(const TraitRS &traitRS, std::FILE *replies, std::FILE *problems)
@@ -78,7 +61,8 @@ void ConsoleView::noteUnverified(const std::string &instruction)
 void ConsoleView::afficheRecept()
 {
     m_replyVerified = true;
-    if (const int error = writeLine(m_replies, printableReply(m_traitRS.reponse[0]));
+    // A line break in a reply would read as two replies to a script.
+    if (const int error = writeLine(m_replies, controlsAsCodes(m_traitRS.reponse[0]));
         error != 0 && m_replyWriteError == 0)
         m_replyWriteError = error;
 }

@@ -10,6 +10,7 @@
 #include "trace_tap.h"
 #include "traitrs.h"
 
+#include <QString>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +28,14 @@ int runHeadlessSend(const CommandLine &commandLine)
     if (commandLine.trace)
         tap.traceToStandardError();
     GesRS gesRS(tap.platform(), traitRS);
+    ExchangeJournal &journal = tap.journal();
+    journal.setDevicePaths(commandLine.devicePaths);
+    journal.setComplaint([](const std::string &text) {
+        const QByteArray local = QString::fromUtf8(text).toLocal8Bit();
+        std::fprintf(stderr, "comrs232 : %s\n", local.constData());
+    });
+    if (!commandLine.journalPath.empty())
+        journal.open(commandLine.journalPath);
 
     const ArgumentPresets presets = presetsFrom(commandLine.argumentText);
     gesRS.voie_serie_Select = presets.port;
@@ -37,10 +46,13 @@ int runHeadlessSend(const CommandLine &commandLine)
     QTimer deadline;
     if (commandLine.timeoutMs > 0) {
         deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, [&commandLine] {
+        QObject::connect(&deadline, &QTimer::timeout, [&commandLine, &journal] {
             std::fprintf(stderr,
                          "comrs232 : délai de %d ms dépassé, envoi abandonné\n",
                          commandLine.timeoutMs);
+            journal.noteProblem("d\xE9lai d\xE9pass\xE9");
+            journal.endExchange();
+            journal.close();
             std::fflush(stdout);
             std::fflush(stderr);
             releaseHeldLines();
@@ -53,8 +65,10 @@ int runHeadlessSend(const CommandLine &commandLine)
     // One exchange; the status that ends the run, or nothing when the next instruction may go.
     const auto send = [&](const std::string &instruction) -> std::optional<int> {
         view.startInstruction();
+        journal.beginExchange(instruction, gesRS.voie_serie_Select, gesRS.Select_Vitesse_9600);
         gesRS.FlagRS232 = false;
         gesRS.envoicom(instruction);
+        journal.endExchange();
         // What was received without passing the checks is no reply.
         traitRS.reponse[0].clear();
         if (view.portFailed())
@@ -76,32 +90,39 @@ int runHeadlessSend(const CommandLine &commandLine)
         return std::nullopt;
     };
 
-    if (!commandLine.instructionsFromInput) {
-        for (const std::string &instruction : commandLine.instructions) {
-            if (const std::optional<int> end = send(instruction))
+    // Every instruction, from the command line or from standard input; the run's status.
+    const auto sendAll = [&]() -> int {
+        if (!commandLine.instructionsFromInput) {
+            for (const std::string &instruction : commandLine.instructions) {
+                if (const std::optional<int> end = send(instruction))
+                    return *end;
+            }
+            return status;
+        }
+
+        // Each line goes out as soon as it is whole: a coprocess writes its next instruction only
+        // once it has read the reply to this one.
+        InputLines input(STDIN_FILENO, kTransmitBufferSize);
+        while (const std::optional<InputLines::Line> line = input.next()) {
+            if (const std::string problem = instructionProblem(line->text, line->length);
+                !problem.empty()) {
+                std::fprintf(stderr, "%s\n", problem.c_str());
+                std::fflush(stderr);
+                status = headless_status::kProtocolProblem;
+            } else if (const std::optional<int> end = send(line->text)) {
                 return *end;
+            }
+        }
+        if (input.error() != 0) {
+            std::fprintf(stderr,
+                         "comrs232 : l'entrée standard ne se lit pas (%s) ; envoi arrêté\n",
+                         std::strerror(input.error()));
+            return headless_status::kStreamFailure;
         }
         return status;
-    }
-
-    // Each line goes out as soon as it is whole: a coprocess writes its next instruction only
-    // once it has read the reply to this one.
-    InputLines input(STDIN_FILENO, kTransmitBufferSize);
-    while (const std::optional<InputLines::Line> line = input.next()) {
-        if (const std::string problem = instructionProblem(line->text, line->length);
-            !problem.empty()) {
-            std::fprintf(stderr, "%s\n", problem.c_str());
-            std::fflush(stderr);
-            status = headless_status::kProtocolProblem;
-        } else if (const std::optional<int> end = send(line->text)) {
-            return *end;
-        }
-    }
-    if (input.error() != 0) {
-        std::fprintf(stderr,
-                     "comrs232 : l'entrée standard ne se lit pas (%s) ; envoi arrêté\n",
-                     std::strerror(input.error()));
-        return headless_status::kStreamFailure;
-    }
-    return status;
+    };
+    // Closed on every way out, so that lines a full disk held back are still told.
+    const int end = sendAll();
+    journal.close();
+    return end;
 }

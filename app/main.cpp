@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -116,15 +117,25 @@ int main(int argc, char *argv[])
     window.setInstructionHistory(&history);
     if (commandLine.trace)
         tap.traceToStandardError();
-    offerTraceWindow(window, tap.trace());
-    window.setProgramEnd([] {
+    ExchangeJournal &journal = tap.journal();
+    journal.setDevicePaths(commandLine.devicePaths);
+    journal.setComplaint([&window](const std::string &text) {
+        window.Pb_rs->setText(QString::fromUtf8(text));
+        window.Pb_rs->setVisible(true);
+    });
+    window.setExchangeJournal(&journal);
+    offerTraceWindow(window, tap.trace(), &journal);
+    window.setProgramEnd([&journal] {
         // Closing the window ends the program at once, also from inside an exchange's wait:
         // nothing more goes out on the line, and no close of the port can hold the end up.
         releaseHeldLines();
+        journal.close();
         std::_Exit(EXIT_SUCCESS);
     });
 
     startUp(window, gesRS, commandLine.argumentText);
+    if (!commandLine.journalPath.empty())
+        journal.open(commandLine.journalPath);
     const PortFinder portFinder;
     describeComItems(window, portFinder, commandLine.devicePaths);
     return app.exec();

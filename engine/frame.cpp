@@ -19,6 +19,20 @@ std::string byteCode(std::uint8_t byte)
     return '<' + checksumDigits(byte) + '>';
 }
 
+std::string controlsAsCodes(std::string_view text)
+{
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0))
+            shown += byteCode(byte);
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 std::string buildFrame(std::string_view text)
 {
     std::string frame;

@@ -19,6 +19,10 @@ std::string checksumDigits(std::uint8_t checksum);
 /// the terminal, or break a line): "<1B>". The trace, the printed replies and the port list agree.
 std::string byteCode(std::uint8_t byte);
 
+/// The text with each control character, C1 ones included, written as its byteCode: a device's
+/// reply stays one line and cannot drive a terminal. Every other byte passes unchanged.
+std::string controlsAsCodes(std::string_view text);
+
 /// STX, the text as given, ETX and the two checksum digits.
 std::string buildFrame(std::string_view text);
 

@@ -40,23 +40,62 @@ void ProtocolTrace::bytesOnLine(std::int64_t ms,
                                 std::string_view bytes,
                                 std::string_view verdict)
 {
-    std::string rest = hexBytes(bytes) + "  " + namedText(bytes);
-    if (!verdict.empty())
-        rest.append("  ").append(verdict);
-    publish(ms, direction == Direction::ToDevice ? "->" : "<-", rest);
+    publish({ms,
+             direction == Direction::ToDevice ? Kind::ToDevice : Kind::FromDevice,
+             std::string(bytes),
+             std::string(verdict)});
 }
 
 void ProtocolTrace::event(std::int64_t ms, std::string_view text)
 {
-    publish(ms, "==", text);
+    publish({ms, Kind::Event, std::string(text), {}});
 }
 
-void ProtocolTrace::publish(std::int64_t ms, std::string_view marker, std::string_view rest)
+std::vector<std::string> ProtocolTrace::keptLines() const
+{
+    std::vector<std::string> lines;
+    lines.reserve(m_kept.size());
+    for (const Record &record : m_kept)
+        lines.push_back(format(record));
+    return lines;
+}
+
+void ProtocolTrace::publish(Record record)
+{
+    if (!m_sinks.empty()) {
+        const std::string line = format(record);
+        for (TraceSink *sink : m_sinks)
+            sink->traceLine(line);
+    }
+    m_keptBytes += weight(record);
+    m_kept.push_back(std::move(record));
+    while (m_kept.size() > kKeptLines || (m_keptBytes > kKeptBytes && m_kept.size() > 1)) {
+        m_keptBytes -= weight(m_kept.front());
+        m_kept.pop_front();
+    }
+}
+
+std::string ProtocolTrace::format(const Record &record)
 {
     char time[32];
-    std::snprintf(time, sizeof time, "%8lld ms  ", static_cast<long long>(ms));
+    std::snprintf(time, sizeof time, "%8lld ms  ", static_cast<long long>(record.ms));
     std::string line = time;
-    line.append(marker).append("  ").append(rest);
-    for (TraceSink *sink : m_sinks)
-        sink->traceLine(line);
+    if (record.kind == Kind::Event)
+        return line.append("==  ").append(record.bytes);
+    line.append(record.kind == Kind::ToDevice ? "->  " : "<-  ")
+        .append(hexBytes(record.bytes))
+        .append("  ")
+        .append(namedText(record.bytes));
+    if (!record.verdict.empty())
+        line.append("  ").append(record.verdict);
+    return line;
+}
+
+std::size_t ProtocolTrace::weight(const Record &record)
+{
+    // What the record holds beyond the strings' own room for short text.
+    const auto onHeap = [](const std::string &text) {
+        return text.capacity() > std::string().capacity() ? text.capacity() + 1 : 0;
+    };
+    return sizeof(Record) + onHeap(record.bytes) + onHeap(record.verdict);
 }

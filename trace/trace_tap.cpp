@@ -2,11 +2,13 @@
 
 TraceTap::TraceTap(const GesRSPlatform &platform,
                    const TraitRS &traitRS,
-                   ProtocolTrace::MsClock now)
+                   ProtocolTrace::MsClock now,
+                   ExchangeJournal::WallClock wallClock)
     : m_inner(platform)
     , m_trace(std::move(now))
+    , m_journal(std::move(wallClock))
     , m_port(platform.MSComm1, m_trace)
-    , m_view(platform.view, traitRS, m_trace, m_port)
+    , m_view(platform.view, traitRS, m_trace, m_port, m_journal)
 {}
 
 GesRSPlatform TraceTap::platform()

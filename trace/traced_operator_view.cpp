@@ -1,5 +1,6 @@
 #include "traced_operator_view.h"
 
+#include "exchange_journal.h"
 #include "protocol_trace.h"
 #include "trace_text.h"
 #include "traced_serial_component.h"
@@ -26,17 +27,19 @@ std::string oneLine(std::string_view text)
 TracedOperatorView::TracedOperatorView(OperatorView &inner,
                                        const TraitRS &traitRS,
                                        ProtocolTrace &trace,
-                                       TracedSerialComponent &port)
+                                       TracedSerialComponent &port,
+                                       ExchangeJournal &journal)
     : m_inner(inner)
     , m_traitRS(traitRS)
     , m_trace(trace)
     , m_port(port)
+    , m_journal(journal)
 {}
 
 void TracedOperatorView::afficheRecept()
 {
-    if (m_trace.listening())
-        m_trace.event(m_trace.now(), "réponse affichée : " + namedText(m_traitRS.reponse[0]));
+    m_trace.event(m_trace.now(), "réponse affichée : " + namedText(m_traitRS.reponse[0]));
+    m_journal.noteReply(m_traitRS.reponse[0]);
     m_inner.afficheRecept();
 }
 
@@ -52,18 +55,19 @@ void TracedOperatorView::setProblemVisible(bool visible)
 
 void TracedOperatorView::setProblemCaption(const std::string &caption)
 {
-    if (m_trace.listening() && !caption.empty()) {
+    if (!caption.empty()) {
         // A report ends the wait for a reply still incomplete: its bytes come first.
         m_port.flushIncompleteReply();
         m_trace.event(m_trace.now(), "problème affiché : " + latin1ToUtf8(caption));
+        m_journal.noteProblem(caption);
     }
     m_inner.setProblemCaption(caption);
 }
 
 void TracedOperatorView::showSetupFailure(const std::string &text)
 {
-    if (m_trace.listening())
-        m_trace.event(m_trace.now(), "boîte : " + oneLine(text));
+    m_trace.event(m_trace.now(), "boîte : " + oneLine(text));
+    m_journal.noteFailure(m_port.lastFailure());
     m_inner.showSetupFailure(text);
 }
 
@@ -71,9 +75,9 @@ OperatorView::FailureChoice TracedOperatorView::showExchangeFailure(const std::s
                                                                     const std::string &title)
 {
     const FailureChoice choice = m_inner.showExchangeFailure(text, title);
-    if (m_trace.listening())
-        m_trace.event(m_trace.now(),
-                      "boîte « " + oneLine(title) + " » : " + oneLine(text) + ", choix " +
-                          (choice == FailureChoice::Retry ? "Réessayer" : "Annuler"));
+    m_trace.event(m_trace.now(),
+                  "boîte « " + oneLine(title) + " » : " + oneLine(text) + ", choix " +
+                      (choice == FailureChoice::Retry ? "Réessayer" : "Annuler"));
+    m_journal.noteFailure(m_port.lastFailure());
     return choice;
 }

@@ -2,19 +2,22 @@
 
 #include "operator_view.h"
 
+class ExchangeJournal;
 class ProtocolTrace;
 class TracedSerialComponent;
 struct TraitRS;
 
 /// The operator view with the trace around it: what the operator is shown (a reply, a problem,
-/// a failure box and the choice made) becomes a trace line while the trace listens.
+/// a failure box and the choice made) becomes a trace line, and the outcome of the exchange
+/// the journal is recording.
 class TracedOperatorView : public OperatorView
 {
 public:
     TracedOperatorView(OperatorView &inner,
                        const TraitRS &traitRS,
                        ProtocolTrace &trace,
-                       TracedSerialComponent &port);
+                       TracedSerialComponent &port,
+                       ExchangeJournal &journal);
 
     void afficheRecept() override;
     void beep() override;
@@ -28,4 +31,5 @@ private:
     const TraitRS &m_traitRS;
     ProtocolTrace &m_trace;
     TracedSerialComponent &m_port;
+    ExchangeJournal &m_journal;
 };

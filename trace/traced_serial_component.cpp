@@ -26,12 +26,11 @@ template <typename Call> auto TracedSerialComponent::guarded(Call &&call) -> dec
     try {
         return call();
     } catch (const CommError &failure) {
-        if (m_trace.listening()) {
-            flushOutgoing("envoi interrompu");
-            m_trace.event(m_trace.now(),
-                          "échec du port : erreur " + std::to_string(failure.number()) + " (" +
-                              failure.what() + ")");
-        }
+        m_lastFailure = failure.number();
+        flushOutgoing("envoi interrompu");
+        m_trace.event(m_trace.now(),
+                      "échec du port : erreur " + std::to_string(failure.number()) + " (" +
+                          failure.what() + ")");
         throw;
     }
 }
@@ -85,13 +84,11 @@ bool TracedSerialComponent::PortOpen() const
 
 void TracedSerialComponent::setPortOpen(bool open)
 {
-    if (!open && m_trace.listening()) {
+    if (!open) {
         traceTaken();
         flushIncompleteReply();
     }
     guarded([&] { m_inner.setPortOpen(open); });
-    if (!m_trace.listening())
-        return;
     if (!open && !m_queued.empty())
         traceDropped("ligne fermée avant l'envoi");
     m_trace.event(m_trace.now(),
@@ -103,33 +100,25 @@ void TracedSerialComponent::setPortOpen(bool open)
 int TracedSerialComponent::InBufferCount()
 {
     const int count = guarded([&] { return m_inner.InBufferCount(); });
-    if (m_trace.listening()) {
-        traceTaken();
-        // The engine reads only once its frame is handed over: with nothing left for the
-        // driver to take, a part still missing will stay so.
-        if (m_queued.empty())
-            flushOutgoing("envoi incomplet");
-    }
+    traceTaken();
+    // The engine reads only once its frame is handed over: with nothing left for the driver to
+    // take, a part still missing will stay so.
+    if (m_queued.empty())
+        flushOutgoing("envoi incomplet");
     return count;
 }
 
 std::string TracedSerialComponent::Input()
 {
     std::string piece = guarded([&] { return m_inner.Input(); });
-    if (m_trace.listening()) {
-        traceTaken();
-        traceInput(piece);
-    }
+    traceTaken();
+    traceInput(piece);
     return piece;
 }
 
 void TracedSerialComponent::Output(const std::string &text)
 {
     guarded([&] { m_inner.Output(text); });
-    if (!m_trace.listening()) {
-        m_queued.clear();
-        return;
-    }
     m_queued += text;
     traceTaken();
 }
@@ -141,12 +130,10 @@ int TracedSerialComponent::OutBufferCount() const
 
 void TracedSerialComponent::discardOutput()
 {
-    if (m_trace.listening())
-        traceTaken();
+    traceTaken();
     guarded([&] { m_inner.discardOutput(); });
     // What the driver held is gone too, but it does not say how much: the line says that much.
-    if (m_trace.listening())
-        traceDropped("file d'envoi vidée");
+    traceDropped("file d'envoi vidée");
 }
 
 int TracedSerialComponent::CommEvent()
@@ -163,6 +150,8 @@ std::uint64_t TracedSerialComponent::ReceptionFaults() const
 // before that is on its way to the device, and only now is it traced as sent.
 void TracedSerialComponent::traceTaken()
 {
+    if (m_queued.empty())
+        return;
     const auto waiting = static_cast<std::size_t>(std::max(m_inner.OutBufferCount(), 0));
     const std::size_t taken = m_queued.size() - std::min(waiting, m_queued.size());
     if (taken == 0)

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-/// The serial component with the trace around it: every call goes to the component unchanged;
-/// while the trace listens, the bytes become lines, one a frame. The engine writes a frame one
+/// The serial component with the trace around it: every call goes to the component unchanged,
+/// and the bytes become lines, one a frame. The engine writes a frame one
 /// character at a time and the device's reply may come in pieces: a frame's line is written
 /// when the driver has taken it whole, a reply's with the times of its pieces. Output dropped
 /// before the driver took it is named as such. Failures are traced with their number, then
@@ -38,6 +38,8 @@ public:
 
     /// Writes out a reply still being gathered as incomplete: the tool has stopped waiting for it.
     void flushIncompleteReply();
+    /// The number of the latest failure thrown, for the box that reports it.
+    std::int32_t lastFailure() const { return m_lastFailure; }
 
 private:
     enum class Reading { Outside, Text, HighDigit, LowDigit };
@@ -56,6 +58,7 @@ private:
     ProtocolTrace &m_trace;
     std::int16_t m_commPort = 0;
     std::string m_settings;
+    std::int32_t m_lastFailure = 0;
 
     std::string m_queued;    // given to the component, not taken by the driver yet
     std::string m_outgoing;  // a frame being taken, character by character

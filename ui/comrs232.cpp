@@ -2,6 +2,7 @@
 
 #include "comm_error.h"
 #include "engine_text.h"
+#include "exchange_journal.h"
 #include "failure_boxes.h"
 #include "failure_messages.h"
 #include "gesrs.h"
@@ -86,6 +87,11 @@ void ComRS232::setInstructionHistory(InstructionHistory *history)
             Pb_rs->setVisible(true);
             Pb_rs->setText(trouble);
         });
+}
+
+void ComRS232::setExchangeJournal(ExchangeJournal *journal)
+{
+    m_journal = journal;
 }
 
 GesRS &ComRS232::gesRS() const
@@ -193,8 +199,12 @@ void ComRS232::runOperatorExchange(const QString &instruction)
     std::optional<DepthGuard> exchange;
     if (Envoi != kPollRequest)
         exchange.emplace(m_operatorExchangeDepth);
+    if (exchange && m_journal)
+        m_journal->beginExchange(Envoi, gesRS().voie_serie_Select, gesRS().Select_Vitesse_9600);
     gesRS().FlagRS232 = false;
     callEnvoicom(Envoi);
+    if (exchange && m_journal)
+        m_journal->endExchange();
     // A good reply has already been shown by envoicom. Whatever else was received (a reply
     // that failed its checksum, or one that never finished) is no reply and stays out of the
     // history, and the problem label keeps its report.

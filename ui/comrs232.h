@@ -11,6 +11,7 @@
 #include <string>
 
 class CommError;
+class ExchangeJournal;
 class GesRS;
 class InstructionHistory;
 class OneShotTimer;
@@ -43,6 +44,10 @@ public:
     /// Up and Down in TxWin walk through `history`, which records each instruction sent.
     /// Without one the arrows do nothing.
     void setInstructionHistory(InstructionHistory *history);
+
+    /// Each operator exchange (not the polls) is recorded in `journal`, which writes it when it
+    /// has a file.
+    void setExchangeJournal(ExchangeJournal *journal);
 
     /// Sizes the window so that its client area, below the menu bar, is 567 x 271 pixels.
     void sizeToClientArea();
@@ -103,6 +108,7 @@ private:
     GesRS *m_gesRS = nullptr;
     std::function<void()> m_programEnd;
     InstructionHistory *m_history = nullptr;
+    ExchangeJournal *m_journal = nullptr;
 
     std::array<QLineEdit *, 4> m_rxWin{};
     std::array<QAction *, 4> m_port{};

@@ -1,10 +1,14 @@
 #include "trace_window.h"
 
+#include "exchange_journal.h"
+
 #include <QClipboard>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -12,9 +16,10 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-TraceWindow::TraceWindow(ProtocolTrace &trace, QWidget *parent)
+TraceWindow::TraceWindow(ProtocolTrace &trace, ExchangeJournal *journal, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_trace(trace)
+    , m_journal(journal)
 {
     setObjectName(QStringLiteral("TraceWindow"));
     setWindowTitle(QStringLiteral("Trace du protocole"));
@@ -24,12 +29,28 @@ TraceWindow::TraceWindow(ProtocolTrace &trace, QWidget *parent)
     m_lines->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_lines->setMaximumBlockCount(kLineLimit);
     m_lines->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // What the trace kept before the window opened: the bytes that led to the problem on show.
+    QStringList kept;
+    for (const std::string &line : m_trace.keptLines())
+        kept.append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+    if (!kept.isEmpty())
+        m_lines->setPlainText(kept.join('\n'));
 
     auto *copy = new QPushButton(QStringLiteral("&Copier"), this);
     auto *save = new QPushButton(QStringLiteral("&Enregistrer..."), this);
     connect(copy, &QPushButton::clicked, this, &TraceWindow::copyAll);
     connect(save, &QPushButton::clicked, this, &TraceWindow::askWhereToSave);
     auto *buttons = new QHBoxLayout;
+    if (m_journal) {
+        m_journalButton = new QPushButton(this);
+        m_journalButton->setObjectName(QStringLiteral("JournalButton"));
+        m_journalState = new QLabel(this);
+        m_journalState->setObjectName(QStringLiteral("JournalState"));
+        connect(m_journalButton, &QPushButton::clicked, this, &TraceWindow::startOrStopJournal);
+        buttons->addWidget(m_journalButton);
+        buttons->addWidget(m_journalState, 1);
+        showJournalState();
+    }
     buttons->addStretch();
     buttons->addWidget(copy);
     buttons->addWidget(save);
@@ -87,12 +108,53 @@ void TraceWindow::askWhereToSave()
         saveTo(path);
 }
 
-void offerTraceWindow(QWidget &window, ProtocolTrace &trace)
+bool TraceWindow::startJournal(const QString &path)
 {
-    auto open = [&window, &trace] {
+    const bool started = m_journal->open(QFile::encodeName(path).toStdString());
+    showJournalState();
+    return started;
+}
+
+void TraceWindow::stopJournal()
+{
+    m_journal->close();
+    showJournalState();
+}
+
+void TraceWindow::startOrStopJournal()
+{
+    if (m_journal->isOpen()) {
+        stopJournal();
+        return;
+    }
+    // Appending is the point: an existing journal is continued, not replaced.
+    const QString path =
+        QFileDialog::getSaveFileName(this,
+                                     QStringLiteral("Journal des échanges"),
+                                     QStringLiteral("journal-comrs232.csv"),
+                                     QStringLiteral("CSV (*.csv);;Tous les fichiers (*)"),
+                                     nullptr,
+                                     QFileDialog::DontConfirmOverwrite);
+    if (!path.isEmpty())
+        startJournal(path);
+}
+
+void TraceWindow::showJournalState()
+{
+    const bool on = m_journal->isOpen();
+    m_journalButton->setText(on ? QStringLiteral("Arrêter le &journal")
+                                : QStringLiteral("&Journal..."));
+    m_journalState->setText(on ? QStringLiteral("Journal : ") +
+                                     QFile::decodeName(m_journal->path().c_str())
+                               : QString());
+}
+
+void offerTraceWindow(QWidget &window, ProtocolTrace &trace, ExchangeJournal *journal)
+{
+    auto open = [&window, &trace, journal] {
         auto *traceWindow = window.findChild<TraceWindow *>();
         if (!traceWindow)
-            traceWindow = new TraceWindow(trace, &window);
+            traceWindow = new TraceWindow(trace, journal, &window);
         traceWindow->show();
         traceWindow->raise();
         traceWindow->activateWindow();

@@ -118,6 +118,13 @@ INSTANTIATE_TEST_SUITE_P(
                  2,
                  "",
                  "Mauvaise liaison série. Erreur : 8005\n"},
+        // The disk is full: the run goes on, and the exchange the journal lost is on stderr.
+        SendCase{"journalOnAFullDisk",
+                 {},
+                 {"--send", "ETAT", "--journal", "/dev/full"},
+                 0,
+                 "ETAT\n",
+                 ",1200,ETAT,réponse,ETAT\r\n"},
         // A good instruction before a bad one does not go out either.
         SendCase{"accent", {}, {"--send", "ETAT", "--send", "\xC3\xA9"}, 64, "", "« <C3><A9> »"},
         // A mistyped option must not leave the instruction to COM1's device.

@@ -2,16 +2,21 @@
 #include "engine_rig.h"
 #include "trace_tap.h"
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <regex>
 
 namespace {
 
 struct TraceRig : EngineFakes, TraceSink
 {
-    TraceTap tap{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, view},
-                 traitRS,
-                 [this] { return timeline.now(); }};
+    TraceTap tap{
+        GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, view},
+        traitRS,
+        [this] { return timeline.now(); },
+        [] { return std::chrono::system_clock::time_point(std::chrono::milliseconds(1234)); }};
     GesRS gesrs{tap.platform(), traitRS};
     std::vector<std::string> lines;
 
@@ -31,7 +36,14 @@ struct Case
     std::function<void(TraceRig &)> before;  // what happens before the operator sends LIRE
     // Each found in a later line than the one before; one with its time is the whole line.
     std::vector<std::string> linesInOrder;
+    std::string journalOutcome;  // how the journal's line for LIRE ends
 };
+
+std::string contentsOf(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
 {
@@ -47,18 +59,26 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
           "     450 ms  <-  02 41 42 43 03 34 30  <STX>ABC<ETX>40  checksum juste ; "
           "morceaux à 150, 300, 450 ms",
           "     450 ms  ->  06  <ACK>  réponse confirmée",
-          "     450 ms  ==  réponse affichée : ABC"}},
+          "     450 ms  ==  réponse affichée : ABC"},
+         "réponse,ABC"},
+        {"verified reply",
+         {{150, ack + buildFrame("1,5 \"V\"")}},
+         {},
+         {"réponse affichée : 1,5 \"V\""},
+         "réponse,\"1,5 \"\"V\"\"\""},
         {"bad checksum",
          {{150, ack + FakeDevice::replyFrame("Z0", "6a")}},
          {},
          {"<STX>Z0<ETX>6a  checksum faux (reçu 6a, calculé 6A)",
-          "problème affiché : Problème RS232: PB MAUVAIS CHECKSUM"}},
+          "problème affiché : Problème RS232: PB MAUVAIS CHECKSUM"},
+         "problème,PB MAUVAIS CHECKSUM"},
         {"reply cut off",
          {{150, ack + kStx + "AB"}},
          {},
          {"<-  06  <ACK>",
           "<-  02 41 42  <STX>AB  trame incomplète",
-          "problème affiché : Problème RS232: ABSENCE DE REPONSE"}},
+          "problème affiché : Problème RS232: ABSENCE DE REPONSE"},
+         "problème,ABSENCE DE REPONSE"},
         {"reply left by a poll",
          {},
          [&](TraceRig &rig) {
@@ -68,13 +88,15 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
              rig.port.deliver(ack + buildFrame("Z0"));
              rig.gesrs.envoicom("WWWW");
          },
-         {"<-  02 41 42  <STX>AB  trame incomplète", "<STX>Z0<ETX>6A  checksum juste"}},
+         {"<-  02 41 42  <STX>AB  trame incomplète", "<STX>Z0<ETX>6A  checksum juste"},
+         "problème,ABSENCE DE REPONSE"},
         {"no ACK",
          {{150, "?<" + ack}},
          {},
          {"<-  3F 3C  ?<3C>  hors trame",
           "<-  06  <ACK>",
-          "problème affiché : Problème RS232: PAS D'ACK RECU"}},
+          "problème affiché : Problème RS232: PAS D'ACK RECU"},
+         "problème,PAS D'ACK RECU"},
         {"device lost",
          {},
          [](TraceRig &rig) {
@@ -83,9 +105,10 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
          },
          {"==  échec du port : erreur 8020 (injected failure)",
           "boîte « Erreur 8020 » : Erreur d'exécution, choix Annuler",
-          "<ETX>12  instruction"}},
+          "<ETX>12  instruction"},
+         "échec,8020"},
         {"stalled line",
-         "",
+         {},
          [](TraceRig &rig) {
              rig.port.stallOutput();
              rig.gesrs.envoicom("A");
@@ -97,22 +120,39 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
          {"problème affiché : Problème RS232: Tampon de transmission plein",
           "file d'envoi vidée ; jamais partis : <STX>A<ETX>41",
           "ligne reprise",
-          "<STX>LIRE<ETX>12  instruction"}},
+          "<STX>LIRE<ETX>12  instruction"},
+         "problème,ABSENCE DE REPONSE"},
         {"no device",
          {},
          [](TraceRig &rig) {
              rig.port.setPortOpen(false);
              rig.port.failNext(PortCall::SetPortOpen, comm_errors::kDeviceMissing);
          },
-         {"==  échec du port : erreur 8005", "==  boîte : Mauvaise liaison série. Erreur : 8005"}},
+         {"==  échec du port : erreur 8005", "==  boîte : Mauvaise liaison série. Erreur : 8005"},
+         "échec,8005"},
     };
+    const auto journalPath = std::filesystem::path(testing::TempDir()) / "journal.csv";
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         TraceRig rig;
+        std::filesystem::remove(journalPath);
+        rig.tap.journal().setDevicePaths({"/dev/ttyS0"});
+        ASSERT_TRUE(rig.tap.journal().open(journalPath));
         if (c.before)
             c.before(rig);
         rig.device.answerNext(c.answer);
+        rig.tap.journal().beginExchange("LIRE", 1, true);
         rig.gesrs.envoicom("LIRE");
+        rig.tap.journal().endExchange();
+
+        // The header, then one line: local time with milliseconds and UTC offset, then fields.
+        const std::regex journal("heure,port,chemin,vitesse,instruction,issue,texte\r\n"
+                                 "19[67][0-9]-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\\.234"
+                                 "[+-][0-9]{2}:[0-9]{2},COM1,/dev/ttyS0,9600,LIRE,([^\r\n]*)\r\n");
+        std::smatch fields;
+        const std::string written = contentsOf(journalPath);
+        ASSERT_TRUE(std::regex_match(written, fields, journal)) << written;
+        EXPECT_EQ(fields[1], c.journalOutcome);
 
         if (c.linesInOrder.front().front() == ' ') {  // whole lines: nothing else is traced
             EXPECT_EQ(rig.lines.size(), c.linesInOrder.size());
@@ -127,6 +167,56 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
                                              << ::testing::PrintToString(rig.lines);
             ++line;
         }
+    }
+}
+
+TEST(ProtocolTrace, keepsItsNewestLinesWithinBothBoundsWithoutAnyoneListening)
+{
+    const std::pair<std::size_t, std::size_t> rows[] = {{1, ProtocolTrace::kKeptLines},
+                                                        {64 * 1024, 31}};  // of 2 MB
+    for (const auto &[size, keptLines] : rows) {
+        SCOPED_TRACE(size);
+        ProtocolTrace trace([] { return 3; });
+        const std::size_t count = ProtocolTrace::kKeptLines + 5;
+        for (std::size_t i = 0; i < count; ++i)
+            trace.event(3, std::string(size, '.') + std::to_string(i));
+
+        const std::vector<std::string> kept = trace.keptLines();
+        ASSERT_EQ(kept.size(), keptLines);
+        EXPECT_LE(trace.keptBytes(), ProtocolTrace::kKeptBytes);
+        EXPECT_TRUE(kept.front().ends_with("." + std::to_string(count - keptLines)));
+        EXPECT_TRUE(kept.back().ends_with("." + std::to_string(count - 1)));
+    }
+}
+
+TEST(ExchangeJournal, saysOnceThatItCannotOpenOrWriteAndKeepsWhatItCouldNotWrite)
+{
+    struct Row
+    {
+        const char *path;
+        std::vector<std::string> said;  // after two exchanges, then once closed
+        std::size_t unwritten;
+    };
+    const Row rows[] = {
+        {"/nonexistent-comrs232/journal.csv", {"ouverture impossible"}, 0},
+        {"/dev/full", {"écriture impossible", "2 échange(s) non enregistré(s), recopiés"}, 2}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.path);
+        std::vector<std::string> said;
+        ExchangeJournal journal;
+        journal.setComplaint([&said](const std::string &text) { said.push_back(text); });
+        journal.open(row.path);
+        for (const char *instruction : {"A", "B"}) {
+            journal.beginExchange(instruction, 1, false);
+            journal.noteReply(instruction);
+            journal.endExchange();
+        }
+        EXPECT_EQ(journal.unwritten(), row.unwritten);
+        journal.close();
+
+        ASSERT_EQ(said.size(), row.said.size()) << testing::PrintToString(said);
+        for (std::size_t i = 0; i < said.size(); ++i)
+            EXPECT_NE(said[i].find(row.said[i]), std::string::npos) << said[i];
     }
 }
 

@@ -1,6 +1,9 @@
+#include "exchange_journal.h"
 #include "frame.h"
 #include "window_rig.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -8,6 +11,10 @@ namespace {
 TEST(Entry, WWWWPollsSilentlyThenEachEnterSendsTheBoxAndTheReplyShows)
 {
     WindowRig rig;
+    QTemporaryDir dir;
+    ExchangeJournal journal;
+    ASSERT_TRUE(journal.open(dir.filePath("journal.csv").toStdString()));
+    rig.window.setExchangeJournal(&journal);
     rig.window.RxWin(0)->setText("avant");
     rig.typeAt(50, "WWWW\r");
     std::string writtenMeanwhile = "?";
@@ -30,6 +37,9 @@ TEST(Entry, WWWWPollsSilentlyThenEachEnterSendsTheBoxAndTheReplyShows)
     EXPECT_TRUE(rig.traitRS.reponse[0].empty());
     EXPECT_FALSE(rig.window.Pb_rs->isVisibleTo(&rig.window));
     EXPECT_TRUE(rig.pollTimer.enabled());
+    QFile written(dir.filePath("journal.csv"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll().count("\r\n"), 3);  // the header and the two Enters, no poll
 }
 
 TEST(Entry, aFailedExchangeKeepsItsReportAndAddsNoHistoryLine)
