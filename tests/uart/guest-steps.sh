@@ -38,6 +38,11 @@ for device in ttyS1 ttyUSB0; do
     say "R pace-$device 0 $(awk "BEGIN { print $(cut -d' ' -f1 /proc/uptime) - $start }")"
 done
 
+# The device answers late what came while it did not read, or goes on with a flood after the
+# program gave up, and QEMU keeps what a closed line does not take (a real UART would lose it):
+# let that pass before the next start.
+drain() { timeout 2 cat /dev/ttyS1 >/dev/null; }
+
 exchanges uart /dev/ttyS1 &
 exchanges ftdi /dev/ttyUSB0 &
 wait
@@ -53,18 +58,22 @@ STTY= send break-ftdi /dev/ttyUSB1 --send ETAT
 # The window, offscreen with the operator robot, as a user of the dialout group: a good exchange,
 # another program refused the held line, an exchange the device leaves unanswered.
 as_user() { su -s /bin/sh operateur -c "$*"; }
+drain
 mkfifo /tmp/orders /tmp/reports
 chmod 666 /tmp/orders /tmp/reports
 as_user QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=/opt/robot QT_QPA_GENERIC_PLUGINS=comrsrobot \
     COMRS_ROBOT_FD=3 COMRS_ROBOT_REPORT_FD=4 XDG_CONFIG_HOME=/tmp \
     comrs232 com2 3</tmp/orders 4>/tmp/reports 2>/dev/null &
 exec 5>/tmp/orders 6</tmp/reports
-# Reads the robot's reports until one of KIND comes, within 30 s; says its text.
+# Reads the robot's reports until one of KIND comes, within 30 s; says its text, or else the
+# problems and boxes seen meanwhile.
 report() {
+    local seen=""
     while read -r -t 30 kind _ text <&6; do
         [ "$kind" = "$1" ] && [ -n "$text" ] && echo "$text" && return
+        case $kind in Pb_rs | box) seen="$seen $kind:$text" ;; esac
     done
-    echo "no $1"
+    echo "no $1;$seen"
 }
 report ready >/dev/null
 printf 'type ETAT\nenter\n' >&5
@@ -78,6 +87,7 @@ host cont uart
 kill -KILL $(pidof comrs232)
 wait
 exec 5>&- 6<&-
+drain
 run next-KILL as_user comrs232 com2 --send ETAT
 
 # Ended by SIGTERM while it waits for replies that do not come.
@@ -89,6 +99,7 @@ kill -TERM $(pidof comrs232)
 wait
 host cont uart
 run lock-TERM ls /run/lock
+drain
 run next-TERM as_user comrs232 com2 --send ETAT
 
 # A device that stops reading while a long instruction goes out at 1200: the run must end at its
@@ -108,7 +119,5 @@ for user in root operateur; do
     say "R stall-$user $(awk "BEGIN { print $(cut -d' ' -f1 /proc/uptime) - $start }") $((after - before)) $(ls /run/lock)$(tr '\n' '|' </tmp/stall)"
 done
 host cont uart
-# The device answers the long instruction late, and QEMU keeps what the closed line does not take
-# (a real UART would lose it): let that pass before the next start.
-timeout 2 cat /dev/ttyS1 >/dev/null
+drain
 run after-stall comrs232 com2 --send ETAT
