@@ -41,7 +41,12 @@ done
 # The device answers late what came while it did not read, or goes on with a flood after the
 # program gave up, and QEMU keeps what a closed line does not take (a real UART would lose it):
 # let that pass before the next start.
-drain() { timeout 2 cat /dev/ttyS1 >/dev/null; }
+# (The program leaves the line at min 0: without min 1, cat would take the first empty read for
+# the end.)
+drain() {
+    stty -F /dev/ttyS1 min 1 time 0
+    timeout 2 cat /dev/ttyS1 >/dev/null
+}
 
 exchanges uart /dev/ttyS1 &
 exchanges ftdi /dev/ttyUSB0 &
