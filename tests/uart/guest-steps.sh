@@ -45,7 +45,7 @@ done
 # the end.)
 drain() {
     stty -F /dev/ttyS1 min 1 time 0
-    timeout 2 cat /dev/ttyS1 >/dev/null
+    timeout 1 cat /dev/ttyS1 >/dev/null
 }
 
 exchanges uart /dev/ttyS1 &
