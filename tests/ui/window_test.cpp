@@ -2,7 +2,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QMenu>
 #include <QMenuBar>
 #include <gtest/gtest.h>
 
@@ -63,25 +62,6 @@ TEST(Window, opensWithEveryControlInPlaceCaptionedColouredNamedAndFocusInTheEntr
     }
     EXPECT_TRUE(rig.pollTimer.enabled());
     EXPECT_EQ(rig.pollTimer.interval(), 100);
-}
-
-TEST(Window, menusCarryTheirItemsNamedUntickedAndEnabled)
-{
-    WindowRig rig;
-    const QList<QAction *> menus = rig.window.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 2);
-    EXPECT_EQ(menus[0]->text(), "&Port Série");
-    EXPECT_EQ(menus[1]->text(), "&Vitesse");
-    const QStringList names = QString("port1 port2 port3 port4 SPEED1 SPEED2").split(' ');
-    const QStringList captions = {
-        "RS232 COM&1", "RS232 COM&2", "RS232 COM&3", "RS232 COM&4", "&1200 Bds", "&9600 Bds"};
-    const QList<QAction *> items = menus[0]->menu()->actions() + menus[1]->menu()->actions();
-    ASSERT_EQ(items.size(), 6);
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(items[i]->objectName(), names[i]);
-        EXPECT_EQ(items[i]->text(), captions[i]);
-        EXPECT_TRUE(items[i]->isCheckable() && items[i]->isEnabled() && !items[i]->isChecked());
-    }
 }
 
 }  // namespace
