@@ -9,36 +9,12 @@
 
 namespace {
 
-struct Finished
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 std::string contentsOf(const std::string &path)
 {
     std::ifstream in(path);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-// Runs the program to its end, through the shell as a script would, with no display of any
-// kind in its environment.
-Finished runWithoutDisplay(const std::vector<std::string> &arguments)
-{
-    const std::string base = testing::TempDir() + "headless-" + std::to_string(::getpid());
-    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " COMRS232_PROGRAM;
-    for (std::string argument : arguments) {
-        for (std::size_t at = 0; (at = argument.find('\'', at)) != std::string::npos; at += 4)
-            argument.replace(at, 1, "'\\''");
-        command += " '" + argument + "'";
-    }
-    const int wait = std::system((command + " >" + base + ".out 2>" + base + ".err").c_str());
-    return {WIFEXITED(wait) ? WEXITSTATUS(wait) : -1,
-            contentsOf(base + ".out"),
-            contentsOf(base + ".err")};
 }
 
 struct SendCase
@@ -63,14 +39,23 @@ TEST_P(HeadlessSend, printsRepliesAndProblemsAndEndsWithItsStatus)
 {
     const SendCase &expected = GetParam();
     Simulator device(expected.simulator);
-    std::vector<std::string> arguments = {"--port1=" + device.device()};
-    arguments.insert(arguments.end(), expected.arguments.begin(), expected.arguments.end());
+    // Run to its end through the shell, as a script would, with no display of any kind in its
+    // environment.
+    const std::string base = testing::TempDir() + "headless-" + std::to_string(::getpid());
+    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " COMRS232_PROGRAM
+                          " --port1=" +
+                          device.device();
+    for (std::string argument : expected.arguments) {
+        for (std::size_t at = 0; (at = argument.find('\'', at)) != std::string::npos; at += 4)
+            argument.replace(at, 1, "'\\''");
+        command += " '" + argument + "'";
+    }
+    const int wait = std::system((command + " >" + base + ".out 2>" + base + ".err").c_str());
 
-    const Finished finished = runWithoutDisplay(arguments);
-
-    EXPECT_EQ(finished.status, expected.status);
-    EXPECT_EQ(finished.out, expected.out);
-    EXPECT_NE(finished.err.find(expected.err), std::string::npos) << finished.err;
+    EXPECT_EQ(WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, expected.status);
+    EXPECT_EQ(contentsOf(base + ".out"), expected.out);
+    const std::string err = contentsOf(base + ".err");
+    EXPECT_NE(err.find(expected.err), std::string::npos) << err;
     if (expected.status == 64) {
         device.journal().drain();
         EXPECT_TRUE(device.bytesIn().empty());
