@@ -28,6 +28,8 @@ TEST(OperatorExchange, framesCrossTheChosenLineAsWorkedAndEachGoodReplyIsShownCo
         ASSERT_TRUE(replyShown(program, device, instruction, instruction));
         expected.insert(expected.end(), {frame, "06"});
     }
+    // Closing the line drops output not yet sent: the menu waits for the last ACK to be read.
+    ASSERT_TRUE(journalHolds(device, "ACK reçu", 2));
     program.order("menu port2");
     ASSERT_TRUE(replyShown(program, second, "DEUX", "DE COM2"));
     ASSERT_TRUE(journalHolds(second, "ACK reçu", 1));
