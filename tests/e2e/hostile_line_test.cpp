@@ -1,6 +1,6 @@
 // The real program against a line that misbehaves for longer: a flood, instructions far too
 // long for a frame, a restart by an unprivileged user, a lock left by a process that ended.
-#include "drill_rig.h"
+#include "e2e_rig.h"
 #include "process_cpu.h"
 
 #include <chrono>
@@ -55,13 +55,23 @@ TEST(HostileLine, aFloodLeavesTheWindowQuickCalmAndLean)
     EXPECT_LT(rssGrowthPct, 5.0);
 }
 
-// Far longer than any frame the line takes: refused with a clear text, nothing sent, and the
-// window answers at once all along.
-TEST(HostileLine, anInstructionFarTooLongIsRefusedWithoutFreezingTheWindow)
+// A lock file whose process has ended is no one's: the program takes the line. Then an
+// instruction far longer than any frame the line takes: refused with a clear text, nothing sent,
+// and the window answers at once all along.
+TEST(HostileLine, aStaleLockIsTakenOverAndAnInstructionFarTooLongIsRefusedWithoutFreezing)
 {
     Simulator device;
+    const std::string lock = lockFilePath(device.device());
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    if (!lock.empty())
+        std::ofstream(lock) << std::setw(10) << gone << "\n";
     Program program({"--port1=" + device.device()});
     ASSERT_TRUE(replyShown(program, device, "AVANT", "AVANT"));
+    EXPECT_EQ(reportsOf(program, "box"), 0);
+    ::unlink(lock.c_str());
     ASSERT_TRUE(journalHolds(device, "ACK reçu", 1));
 
     for (const std::size_t length : {std::size_t{10'000}, std::size_t{100'000}}) {
@@ -93,32 +103,13 @@ TEST(HostileLine, anUnprivilegedUserReopensTheLineAfterClosingTheWindow)
     ::chmod(device.device().c_str(), 0666);
     for (const std::string instruction : {"PREMIER", "SECOND"}) {
         SCOPED_TRACE(instruction);
-        const std::unique_ptr<Program> program =
-            startProgram(RunAs::Nobody, {"--port1=" + device.device()});
-        ASSERT_TRUE(replyShown(*program, device, instruction, instruction));
-        EXPECT_EQ(reportsOf(*program, "box", 0), 0);
+        Program program({"--port1=" + device.device()}, RunAs::Nobody);
+        ASSERT_TRUE(replyShown(program, device, instruction, instruction));
+        EXPECT_EQ(reportsOf(program, "box"), 0);
         ASSERT_TRUE(journalHolds(device, "ACK reçu", instruction == "PREMIER" ? 1 : 2));
-        program->order("close");
-        EXPECT_TRUE(endsWithin(program->pid(), 5000));
+        program.order("close");
+        EXPECT_TRUE(endsWithin(program.pid(), 5000));
     }
-}
-
-// A lock file whose process has ended is no one's: the program takes the line.
-TEST(HostileLine, aStaleLockIsTakenOver)
-{
-    Simulator device;
-    const std::string lock = lockFilePath(device.device());
-    if (lock.empty())
-        GTEST_SKIP() << "no lock folder may be written here";
-    const pid_t gone = ::fork();
-    if (gone == 0)
-        ::_exit(0);
-    ::waitpid(gone, nullptr, 0);
-    std::ofstream(lock) << std::setw(10) << gone << "\n";
-    Program program({"--port1=" + device.device()});
-    EXPECT_TRUE(replyShown(program, device, "PRIS", "PRIS"));
-    EXPECT_EQ(reportsOf(program, "box", 0), 0);
-    ::unlink(lock.c_str());
 }
 
 }  // namespace

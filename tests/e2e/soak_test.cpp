@@ -1,6 +1,6 @@
 // Thousands of exchanges of the real program with a device that answers wrongly at random,
 // checked against the device's own journal. COMRS_SOAK_EXCHANGES sets how many (500 unless set).
-#include "drill_rig.h"
+#include "e2e_rig.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -24,33 +24,6 @@ const std::map<std::string, std::string> kFaultTexts = {
     {"cut-off", "Problème RS232: ABSENCE DE REPONSE"},
     {"flood", "Problème RS232: "},
     {"unsolicited", ""},
-};
-
-/// The simulator's journal read on from where it was left.
-class JournalCursor
-{
-public:
-    explicit JournalCursor(Simulator &device)
-        : m_device(device)
-    {}
-    /// The next line holding `text`, once it has come.
-    std::optional<std::string> next(const std::string &text)
-    {
-        std::optional<std::string> found;
-        waitUntil({&m_device.journal()}, [&] {
-            const std::vector<std::string> &lines = m_device.journal().lines();
-            for (; m_at < lines.size() && !found; ++m_at) {
-                if (lines[m_at].find(text) != std::string::npos)
-                    found = lines[m_at];
-            }
-            return found.has_value();
-        });
-        return found;
-    }
-
-private:
-    Simulator &m_device;
-    std::size_t m_at = 0;
 };
 
 int openDescriptors(pid_t pid)
@@ -81,18 +54,31 @@ TEST(Soak, everyGoodReplyShownOnceAndEveryFaultReported)
                       "400",
                       "--no-pacing"});
     Program program({"--port1=" + device.device(), "9600"});
-    JournalCursor journal(device);
+    // The simulator's journal read on from where it was left: the next line holding `text`.
+    std::size_t journalAt = 0;
+    const auto nextLine = [&](const std::string &text) {
+        std::optional<std::string> found;
+        waitUntil({&device.journal()}, [&] {
+            const std::vector<std::string> &lines = device.journal().lines();
+            for (; journalAt < lines.size() && !found; ++journalAt) {
+                if (lines[journalAt].find(text) != std::string::npos)
+                    found = lines[journalAt];
+            }
+            return found.has_value();
+        });
+        return found;
+    };
 
     int goodExpected = 0, goodShown = 0, faultsExpected = 0, faultsReported = 0;
     std::vector<long> rss;
-    std::vector<long> fds;
-    std::vector<std::string> misses;
+    int firstFds = -1;
+    std::string misses;
     std::string previousFault;
     for (int n = 0; n < exchanges; ++n) {
         const std::string instruction = "S" + std::to_string(n);
         const std::size_t since = program.reports().size();
         program.instruct(instruction);
-        const std::optional<std::string> answer = journal.next("réponse \"");
+        const std::optional<std::string> answer = nextLine("réponse \"");
         ASSERT_TRUE(answer) << "no answer to " << instruction;
         const std::size_t faultAt = answer->find("(faute ");
         const std::string fault =
@@ -105,43 +91,36 @@ TEST(Soak, everyGoodReplyShownOnceAndEveryFaultReported)
             if (program.waitFor("RxWin0", instruction, since, {&device.journal()}))
                 ++goodShown;
             else
-                misses.push_back(instruction + " not shown");
+                misses += "  " + instruction + " not shown\n";
         } else {
             ++faultsExpected;
             // The caption may already read the same: then it is looked at once the exchange ends.
-            const auto told = [&] {
-                const std::vector<RobotReport> &all = program.reports();
-                return std::any_of(all.begin() + static_cast<std::ptrdiff_t>(since),
-                                   all.end(),
-                                   [&](const RobotReport &r) {
-                                       return r.kind == "Pb_rs" && r.text.starts_with(expected);
-                                   });
-            };
+            const auto told = [&] { return reportsOf(program, "Pb_rs", since, expected) > 0; };
             waitUntil({&device.journal()}, told, 1500ms);
             if (told() || program.state().at("Pb_rs").starts_with(expected))
                 ++faultsReported;
             else
-                misses.push_back(instruction + " (" + fault + ", after " + previousFault +
-                                 ") not reported");
+                misses += "  " + instruction + " (" + fault + ", after " + previousFault +
+                          ") not reported\n";
             // One report a second at most: the next fault must find the throttle idle.
             std::this_thread::sleep_for(1100ms);
         }
         // The device closes the exchange: the tool's ACK, or none within its wait.
         if (answer->find("rien n'est envoyé") == std::string::npos) {
-            ASSERT_TRUE(journal.next("ACK"));
+            ASSERT_TRUE(nextLine("ACK"));
         }
         // Stray bytes the device sends after an exchange: the next one waits until the polls
         // have taken them, or they would stand before its reply.
         // The polls report them too, and that report holds back the next one for a second.
         if (fault == "unsolicited") {
-            ASSERT_TRUE(journal.next("OUT 78 79 7A"));
+            ASSERT_TRUE(nextLine("OUT 78 79 7A"));
             std::this_thread::sleep_for(1100ms);
         }
         if (n % 50 == 49)
             std::this_thread::sleep_for(300ms);  // idle polling
         previousFault = fault.empty() ? "none" : fault;
         rss.push_back(residentKb(program.pid()));
-        fds.push_back(openDescriptors(program.pid()));
+        firstFds = n == 0 ? openDescriptors(program.pid()) : firstFds;
     }
 
     device.journal().drain();
@@ -153,16 +132,13 @@ TEST(Soak, everyGoodReplyShownOnceAndEveryFaultReported)
     const std::size_t window = std::max<std::size_t>(1, rss.size() / 10);
     const double rssGrowthPct =
         100.0 * (average(rss, rss.size() - window, rss.size()) / average(rss, 0, window) - 1.0);
-    const long fdGrowth = fds.back() - fds.front();
+    const long fdGrowth = openDescriptors(program.pid()) - firstFds;
     std::cout << "exchanges=" << exchanges << " good_expected=" << goodExpected
               << " good_shown=" << goodShown - shownTwice << " faults_expected=" << faultsExpected
               << " faults_reported=" << faultsReported << " acks_for_bad=" << acksForBad
               << " rss_growth_pct=" << rssGrowthPct << " fd_growth=" << fdGrowth << std::endl;
-    std::string missed;
-    for (const std::string &miss : misses)
-        missed += "  " + miss + "\n";
-    EXPECT_EQ(goodShown - shownTwice, goodExpected) << missed;
-    EXPECT_EQ(faultsReported, faultsExpected) << missed;
+    EXPECT_EQ(goodShown - shownTwice, goodExpected) << misses;
+    EXPECT_EQ(faultsReported, faultsExpected) << misses;
     EXPECT_EQ(acksForBad, 0);
     EXPECT_LT(rssGrowthPct, 5.0);
     EXPECT_EQ(fdGrowth, 0);

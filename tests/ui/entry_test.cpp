@@ -8,7 +8,7 @@
 
 namespace {
 
-TEST(Entry, WWWWPollsSilentlyThenEachEnterSendsTheBoxAndTheReplyShows)
+TEST(Entry, WWWWPollsSilentlyThenEachEnterSendsTheBoxAndOnlyAGoodReplyShows)
 {
     WindowRig rig;
     QTemporaryDir dir;
@@ -20,14 +20,26 @@ TEST(Entry, WWWWPollsSilentlyThenEachEnterSendsTheBoxAndTheReplyShows)
     std::string writtenMeanwhile = "?";
     rig.timeline.at(900, [&] { writtenMeanwhile = rig.port.written(); });
     // Before the first instruction a poll lasts until the next Enter, which goes out at once.
+    // The first reply has wrong digits: its text, received whole, must not pass for a reply.
+    rig.device.answerNext(FakeDevice::whole(kAck + FakeDevice::replyFrame("FAUX", "00"), 50));
     rig.answerNext("UN");
     rig.answerNext("DEUX");
     rig.typeAt(1000, "\bX\r");
+    QStringList historyAfterFailure;
+    QString problemAfterFailure;
+    rig.timeline.at(7900, [&] {
+        historyAfterFailure = rig.history();
+        problemAfterFailure =
+            rig.window.Pb_rs->isVisibleTo(&rig.window) ? rig.window.Pb_rs->text() : "";
+    });
     rig.typeAt(8000, "\r");
-    rig.runUntil(12000);
+    rig.typeAt(15000, "\r");
+    rig.runUntil(19000);
 
     EXPECT_EQ(writtenMeanwhile, "");
-    EXPECT_EQ(rig.device.instructions(), (std::vector<std::string>{"WWWX", "WWWX"}));
+    EXPECT_EQ(problemAfterFailure, "Problème RS232: PB MAUVAIS CHECKSUM");
+    EXPECT_EQ(historyAfterFailure, (QStringList{"", "", "", "avant"}));
+    EXPECT_EQ(rig.device.instructions(), (std::vector<std::string>{"WWWX", "WWWX", "WWWX"}));
     EXPECT_EQ(rig.device.acksReceived(), 2);
     EXPECT_EQ(rig.history(), (QStringList{"", "avant", "UN", "DEUX"}));
     EXPECT_EQ(rig.window.Envoi, "WWWX");
@@ -39,22 +51,7 @@ TEST(Entry, WWWWPollsSilentlyThenEachEnterSendsTheBoxAndTheReplyShows)
     EXPECT_TRUE(rig.pollTimer.enabled());
     QFile written(dir.filePath("journal.csv"));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll().count("\r\n"), 3);  // the header and the two Enters, no poll
-}
-
-TEST(Entry, aFailedExchangeKeepsItsReportAndAddsNoHistoryLine)
-{
-    // A reply with wrong digits: its text, received whole, must not pass for a reply.
-    WindowRig rig;
-    rig.window.RxWin(0)->setText("ancienne");
-    rig.device.answerNext(FakeDevice::whole(kAck + FakeDevice::replyFrame("FAUX", "00"), 50));
-    rig.typeAt(50, "LIRE\r");
-    rig.runUntil(10000);
-
-    EXPECT_EQ(rig.window.Pb_rs->text(), "Problème RS232: PB MAUVAIS CHECKSUM");
-    EXPECT_TRUE(rig.window.Pb_rs->isVisibleTo(&rig.window));
-    EXPECT_EQ(rig.history(), (QStringList{"", "", "", "ancienne"}));
-    EXPECT_TRUE(rig.traitRS.reponse[0].empty());
+    EXPECT_EQ(written.readAll().count("\r\n"), 4);  // the header and the three Enters, no poll
 }
 
 // A first exchange leaves the line open and Timer_car off, so that the next one starts at once.
@@ -66,7 +63,7 @@ void settle(WindowRig &rig)
     ASSERT_EQ(rig.window.RxWin(0)->text(), "PRET");
 }
 
-TEST(Entry, duringAnExchangeTicksStartNoPollAndEnterIsHeldThenSendsWhatTheBoxHeld)
+TEST(Entry, duringAnExchangeTicksStartNoPollEnterIsHeldAndAFailedPollClosesTheLine)
 {
     WindowRig rig;
     settle(rig);
@@ -89,7 +86,11 @@ TEST(Entry, duringAnExchangeTicksStartNoPollAndEnterIsHeldThenSendsWhatTheBoxHel
             ticks[i] = rig.pollTimer.ticks();
         });
     }
-    rig.runUntil(25000);
+    // Then a failure in a poll closes the line, is reported, and polling goes on.
+    rig.timeline.at(26000, [&] { rig.port.failNext(PortCall::InBufferCount, 8020); });
+    int readsAfterFailure = 0;
+    rig.timeline.at(26200, [&] { readsAfterFailure = rig.port.calls(PortCall::InBufferCount); });
+    rig.runUntil(27000);
 
     EXPECT_GT(ticks[1], ticks[0] + 30);
     EXPECT_EQ(reads[1], reads[0]);
@@ -100,17 +101,6 @@ TEST(Entry, duringAnExchangeTicksStartNoPollAndEnterIsHeldThenSendsWhatTheBoxHel
               buildFrame("INIT") + kAck + buildFrame("\\") + kAck + buildFrame("A") + kAck);
     EXPECT_EQ(rig.history(), (QStringList{"", "PRET", "UN", "DEUX"}));
     EXPECT_EQ(rig.window.Envoi, "A");
-}
-
-TEST(Entry, aFailureInAPollClosesTheLineIsReportedAndPollingGoesOn)
-{
-    WindowRig rig;
-    settle(rig);
-    rig.timeline.at(7000, [&] { rig.port.failNext(PortCall::InBufferCount, 8020); });
-    int readsAfterFailure = 0;
-    rig.timeline.at(7200, [&] { readsAfterFailure = rig.port.calls(PortCall::InBufferCount); });
-    rig.runUntil(8000);
-
     EXPECT_FALSE(rig.port.PortOpen());
     EXPECT_EQ(rig.window.Pb_rs->text(), "Problème RS232: Erreur 8020");
     EXPECT_TRUE(rig.window.Pb_rs->isVisibleTo(&rig.window));

@@ -14,23 +14,6 @@ struct HistoryFile
     QString path = dir.filePath("instructions.conf");
 };
 
-TEST(InstructionHistory, walksNewestFirstAndDownPastTheNewestGivesBackTheDraft)
-{
-    HistoryFile file;
-    InstructionHistory history(file.path);
-    for (const char *instruction : {"A", "B", "C"})
-        history.record(instruction);
-
-    // Each key, Up or Down, and what the box then holds. The box text is the draft at first.
-    const QString keys = "v^^^^vvvv";
-    const QStringList boxes = {"brouillon", "C", "B", "A", "A", "B", "C", "brouillon", "brouillon"};
-    QString box = "brouillon";
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        box = keys[i] == '^' ? history.older(box) : history.newer(box);
-        EXPECT_EQ(box, boxes[i]) << i;
-    }
-}
-
 TEST(InstructionHistory, keepsARepeatOnceAndTheNewest200AcrossRuns)
 {
     HistoryFile file;
@@ -55,7 +38,7 @@ TEST(InstructionHistory, keepsARepeatOnceAndTheNewest200AcrossRuns)
     EXPECT_EQ(kept.back(), "WWWW");
 }
 
-TEST(InstructionHistory, twoWindowsWritingInTurnKeepEachOthersEntries)
+TEST(InstructionHistory, twoWindowsKeepEachOthersEntriesWalkedNewestFirstBackToTheDraft)
 {
     HistoryFile file;
     InstructionHistory first(file.path);
@@ -63,9 +46,17 @@ TEST(InstructionHistory, twoWindowsWritingInTurnKeepEachOthersEntries)
     first.record("UN");
     second.record("DEUX");
     first.record("TROIS");
-
     EXPECT_EQ(InstructionHistory(file.path).entries(), (QStringList{"UN", "DEUX", "TROIS"}));
-    EXPECT_EQ(second.older(""), "TROIS");
+
+    // Each key, Up or Down, and what the box then holds. The box text is the draft at first.
+    const QString keys = "v^^^^vvvv";
+    const QStringList boxes = {
+        "brouillon", "TROIS", "DEUX", "UN", "UN", "DEUX", "TROIS", "brouillon", "brouillon"};
+    QString box = "brouillon";
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        box = keys[i] == '^' ? second.older(box) : second.newer(box);
+        EXPECT_EQ(box, boxes[i]) << i;
+    }
 }
 
 TEST(InstructionHistory, aFileItCannotUseSafelyIsLeftAloneAndTheRunIsRecalledFromMemory)

@@ -1,6 +1,8 @@
+#include "engine_text.h"
 #include "window_rig.h"
 
 #include <gtest/gtest.h>
+#include <numeric>
 
 namespace {
 
@@ -27,6 +29,20 @@ TEST(ReplyHistory, eachReplyMovesTheLinesUpWholeAndClearsTheProblemReport)
         EXPECT_EQ(rig.window.Pb_rs->text(), "");
     }
     EXPECT_EQ(rig.history(), (QStringList{"réglé °C\x01", QString(40000, 'L'), "", "E"}));
+}
+
+// A look-alike such as '?' would go out on the line, whereas the engine refuses a byte above 127.
+TEST(EngineText, latin1CrossesBothWaysUnchangedAndAnythingElseBecomesAByteAbove127)
+{
+    std::string allBytes(256, '\0');
+    std::iota(allBytes.begin(), allBytes.end(), '\0');
+    EXPECT_EQ(toEngineText(fromEngineText(allBytes)), allBytes);
+
+    const std::string bytes = toEngineText(QString::fromUtf8("r\u20AC\U0001F600V\u2019"));
+    EXPECT_EQ(bytes.size(), 6u);
+    EXPECT_EQ(bytes.find('?'), std::string::npos);
+    for (std::size_t i : {1, 2, 3, 5})
+        EXPECT_GT(static_cast<unsigned char>(bytes[i]), 127) << i;
 }
 
 }  // namespace

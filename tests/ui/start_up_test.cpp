@@ -2,6 +2,8 @@
 #include "start_up.h"
 #include "window_rig.h"
 
+#include <QMenu>
+#include <QMenuBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,10 +28,7 @@ TEST(StartUp, argumentTextPresetsPortAndSpeedByExactSubstringsTicksThemAndOpensN
 
         EXPECT_EQ(rig.gesrs.voie_serie_Select, port);
         EXPECT_EQ(rig.gesrs.Select_Vitesse_9600, speed9600);
-        for (int n = 1; n <= 4; ++n)
-            EXPECT_EQ(rig.window.port(n)->isChecked(), n == port) << n;
-        EXPECT_EQ(rig.window.SPEED(2)->isChecked(), speed9600);
-        EXPECT_NE(rig.window.SPEED(1)->isChecked(), speed9600);
+        EXPECT_EQ(rig.marks(), QString("port%1 SPEED%2").arg(port).arg(speed9600 ? 2 : 1));
         EXPECT_TRUE(rig.window.isVisible());
         EXPECT_EQ(rig.window.centralWidget()->size(), QSize(567, 271));
         EXPECT_TRUE(rig.port.propertyWrites().empty());
@@ -85,6 +84,45 @@ TEST(StartUp, consoleOptionsTakeTheirValuesOutOfTheArgumentText)
                                                             {"--list-ports", "Com2"}};
     for (const auto &arguments : mistakes)
         EXPECT_NE(parseCommandLine(arguments, {}).error, "") << arguments.back();
+}
+
+TEST(Menus, carryTheirItemsAndAChoiceClosesTheLineEvenOnTheTickedItemMovesOnlyItsOwnMark)
+{
+    WindowRig rig;
+    const QList<QAction *> menus = rig.window.menuBar()->actions();
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(menus[0]->text() + " " + menus[1]->text(), "&Port Série &Vitesse");
+    QStringList items;
+    for (QAction *item : menus[0]->menu()->actions() + menus[1]->menu()->actions()) {
+        items << item->objectName() + " " + item->text();
+        EXPECT_TRUE(item->isCheckable() && item->isEnabled() && !item->isChecked());
+    }
+    EXPECT_EQ(items,
+              QString("port1 RS232 COM&1,port2 RS232 COM&2,port3 RS232 COM&3,port4 RS232 COM&4,"
+                      "SPEED1 &1200 Bds,SPEED2 &9600 Bds")
+                  .split(','));
+    startUp(rig.window, rig.gesrs, "");
+    // Each item chosen, and whether the line is open at the time.
+    // clang-format off
+    const std::pair<const char *, bool> choices[] = {{"port3", true}, {"port4", false},
+        {"port4", true}, {"SPEED2", true}, {"SPEED2", true}, {"SPEED1", false}, {"port2", true},
+        {"SPEED2", false}};
+    // clang-format on
+    int portChosen = 1;
+    int speedChosen = 1;
+    for (const auto &[item, lineOpen] : choices) {
+        SCOPED_TRACE(item);
+        rig.port.setPortOpen(lineOpen);
+        const auto writesBefore = rig.port.propertyWrites().size();
+        rig.window.findChild<QAction *>(item)->trigger();
+        (item[0] == 'p' ? portChosen : speedChosen) = item[std::strlen(item) - 1] - '0';
+
+        EXPECT_FALSE(rig.port.PortOpen());
+        EXPECT_EQ(rig.port.propertyWrites().size() - writesBefore, lineOpen ? 1u : 0u);
+        EXPECT_EQ(rig.gesrs.voie_serie_Select, portChosen);
+        EXPECT_EQ(rig.gesrs.Select_Vitesse_9600, speedChosen == 2);
+        EXPECT_EQ(rig.marks(), QString("port%1 SPEED%2").arg(portChosen).arg(speedChosen));
+    }
 }
 
 }  // namespace

@@ -36,6 +36,14 @@ struct WindowRig : EngineFakes
         device.answerNext(FakeDevice::whole(FakeDevice::goodReply(reply), afterMs));
     }
     void runUntil(std::int64_t ms) { timeline.advance(ms - timeline.now()); }
+    /// The ticked menu items, "port1 SPEED1".
+    QString marks() const
+    {
+        QString ticked;
+        for (QAction *item : window.findChildren<QAction *>())
+            ticked += item->isChecked() ? item->objectName() + " " : "";
+        return ticked.trimmed();
+    }
     /// The reply history from the oldest line down to the newest.
     QStringList history() const
     {
