@@ -156,7 +156,7 @@ TEST_F(PseudoTerminalPort, everyWayOutOfTheProgramLetsGoOfTheLine)
     }
 }
 
-TEST_F(PseudoTerminalPort, charactersComeInUnchangedAndEachReadOrWriteLeavesItsEventUntilTheNext)
+TEST_F(PseudoTerminalPort, charactersComeInUnchangedEachReadOrWriteLeavesItsEventUntilAHangUp)
 {
     open();
     QCoreApplication::processEvents();
@@ -175,11 +175,8 @@ TEST_F(PseudoTerminalPort, charactersComeInUnchangedAndEachReadOrWriteLeavesItsE
     EXPECT_EQ(port.Input(), burst);
     port.Output("x");
     EXPECT_EQ(port.CommEvent(), kCharacterSent);
-}
 
-TEST_F(PseudoTerminalPort, aDeviceGoneIsNoticedOnceItsLastCharactersAreTakenThenThePortIsClosed)
-{
-    open();
+    // A device gone is noticed once its last characters are taken, then the port is closed.
     deviceSends("Z");
     deviceGoesAway();
     ASSERT_TRUE(loopUntil([&] { return !watcher.armed(); }));
