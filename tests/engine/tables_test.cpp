@@ -22,7 +22,7 @@ TEST(Frame, isStxTextEtxAndTheTwoUppercaseChecksumDigitsOnTheLineAsWell)
     }
 }
 
-TEST(LineEvents, eachCodeGivesItsExactTextAndTheOthersNone)
+TEST(LineEvents, eachCodeGivesItsExactTextAndTheOthersNoneReadAfreshForEachRow)
 {
     const std::pair<int, std::string> table[] = {
         {3, "Changement sur signal (CTS) détecté"},
@@ -44,11 +44,8 @@ TEST(LineEvents, eachCodeGivesItsExactTextAndTheOthersNone)
     // Characters sent and received, a break, nothing and the unknown are silent.
     for (const int code : {0, 1, 2, 1001, 1005})
         EXPECT_EQ(lineEventText([code] { return code; }), "") << code;
-}
-
-TEST(LineEvents, areReadAfreshForEachRowInTableOrder)
-{
-    // The event changes between readings: the second row (DSR) must see the second reading.
+    // The event is read afresh for each row, in table order: when it changes between readings,
+    // the second row (DSR) must see the second reading.
     const int readings[] = {0, 4, 3, 3};
     int reads = 0;
     EXPECT_EQ(lineEventText([&] { return readings[reads++]; }),

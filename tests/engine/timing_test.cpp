@@ -5,42 +5,32 @@
 
 namespace {
 
-TEST(PostSendWait, looksAtTheLineOnlyWhenItsIntervalHasRunOut)
+TEST(ExchangeWaits, lookAtTheLineWhenThePostSendWaitEndsThenAllowTheReplyItsSilence)
 {
+    // The instruction, at 9600 baud or not, the post-send wait, when the rest of the reply comes
+    // after its ACK (that ACK waiting since 20 ms, read when the wait ends), and whether it is
+    // shown: the silence allowed is three seconds after the ACK of a V instruction, else half one.
     // clang-format off
-    const std::tuple<std::string, bool, std::int64_t> cases[] = {
-        {"V", false, 1500}, {"V", true, 1500}, {"\\", true, 6000}, {"V12", true, 100},
-        {"V12", false, 400}, {"v", false, 400}, {"\\\\", true, 100}};
+    const std::tuple<std::string, bool, std::int64_t, int, bool> cases[] = {
+        {"V", false, 1500, 0, true}, {"V", true, 1500, 0, true}, {"\\", true, 6000, 0, true},
+        {"V12", true, 100, 0, true}, {"v", false, 400, 0, true}, {"\\\\", true, 100, 0, true},
+        {"V12", false, 400, 2900, true}, {"V12", false, 400, 3100, false},
+        {"A12", false, 400, 400, true}, {"A12", false, 400, 600, false}};
     // clang-format on
-    for (const auto &[instruction, at9600, waitMs] : cases) {
-        SCOPED_TRACE(instruction + (at9600 ? " at 9600" : " at 1200"));
+    for (const auto &[instruction, at9600, waitMs, restAfterAckMs, answered] : cases) {
+        SCOPED_TRACE(instruction + (at9600 ? " at 9600 " : " at 1200 ") +
+                     std::to_string(restAfterAckMs));
         EngineRig rig;
         rig.gesrs.Select_Vitesse_9600 = at9600;
-        rig.answer(FakeDevice::goodReply("OK"), 20);
+        const std::string reply = FakeDevice::goodReply("OK");
+        rig.device.answerNext(
+            {{20, reply.substr(0, 1)}, {waitMs + restAfterAckMs, reply.substr(1)}});
 
         rig.gesrs.envoicom(instruction);
 
         // The count is asked once to flush before sending, then by the first reception pass.
-        EXPECT_EQ(rig.port.callTimes(PortCall::InBufferCount),
-                  (std::vector<std::int64_t>{0, waitMs}));
-        EXPECT_EQ(rig.view.shown, Texts{"OK"});
-    }
-}
-
-TEST(SilenceWatchdog, allowsThreeSecondsAfterTheAckOfAVInstructionElseHalfASecond)
-{
-    const std::tuple<std::string, int, bool> cases[] = {
-        {"V12", 2900, true}, {"V12", 3100, false}, {"A12", 400, true}, {"A12", 600, false}};
-    for (const auto &[instruction, restAfterAckMs, answered] : cases) {
-        SCOPED_TRACE(instruction + " " + std::to_string(restAfterAckMs));
-        EngineRig rig;
-        // At 1200 baud the ACK, waiting since 50 ms, is read when the 400 ms wait ends.
-        const std::string rest = FakeDevice::goodReply("OK").substr(1);
-        rig.device.answerNext({{50, "\x06"}, {400 + restAfterAckMs, rest}});
-
-        rig.gesrs.envoicom(instruction);
-
-        EXPECT_EQ(rig.view.shown.size(), answered ? 1u : 0u);
+        EXPECT_EQ(rig.port.callTimes(PortCall::InBufferCount).at(1), waitMs);
+        EXPECT_EQ(rig.view.shown, answered ? Texts{"OK"} : Texts{});
     }
 }
 

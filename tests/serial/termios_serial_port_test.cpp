@@ -90,7 +90,7 @@ protected:
 };
 
 // Other programs, and the program after a crash, read the lock file to know the line in use.
-TEST_F(PseudoTerminalPort, eachOpenTakesItsSpeedAndTheLockFileAndEachCloseLetsGo)
+TEST_F(PseudoTerminalPort, eachOpenTakesItsSpeedAndTheLockFileEachCloseOrFailureLetsGo)
 {
     for (const auto &[settings, speed] :
          {std::pair{"9600,e,7,1", B9600}, std::pair{"1200,e,7,1", B1200}}) {
@@ -103,10 +103,7 @@ TEST_F(PseudoTerminalPort, eachOpenTakesItsSpeedAndTheLockFileAndEachCloseLetsGo
         port.setPortOpen(false);
         EXPECT_FALSE(port.PortOpen() || watcher.armed() || fs::exists(lockFile));
     }
-}
-
-TEST_F(PseudoTerminalPort, openFailuresAreNumberedAndLeaveThePortClosedAndUnlocked)
-{
+    // Failures are numbered and leave the port closed and unlocked.
     for (const std::int16_t commPort : {0, 2, 3, 4, 5}) {
         port.setCommPort(commPort);
         EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8005) << "COM" << commPort;
@@ -156,7 +153,7 @@ TEST_F(PseudoTerminalPort, everyWayOutOfTheProgramLetsGoOfTheLine)
     }
 }
 
-TEST_F(PseudoTerminalPort, charactersComeInUnchangedAndEachReadOrWriteLeavesItsEventUntilTheNext)
+TEST_F(PseudoTerminalPort, charactersComeInUnchangedEachReadOrWriteLeavesItsEventUntilAHangUp)
 {
     open();
     QCoreApplication::processEvents();
@@ -175,11 +172,8 @@ TEST_F(PseudoTerminalPort, charactersComeInUnchangedAndEachReadOrWriteLeavesItsE
     EXPECT_EQ(port.Input(), burst);
     port.Output("x");
     EXPECT_EQ(port.CommEvent(), kCharacterSent);
-}
 
-TEST_F(PseudoTerminalPort, aDeviceGoneIsNoticedOnceItsLastCharactersAreTakenThenThePortIsClosed)
-{
-    open();
+    // A device gone is noticed once its last characters are taken, then the port is closed.
     deviceSends("Z");
     deviceGoesAway();
     ASSERT_TRUE(loopUntil([&] { return !watcher.armed(); }));
