@@ -35,73 +35,71 @@ struct VirtualDevice
     std::string written;
 };
 
-TEST(DeviceSession, echoesAfterTheTurnaroundAndLogsWhetherTheToolAcked)
-{
-    VirtualDevice device;
-    device.at(100ms, "[ABC]40");
-    device.at(1050ms, "^");
-    EXPECT_EQ(device.written, lineBytes("120ms:^[ABC]40 "));
-    EXPECT_TRUE(device.logged("ACK reçu\n"));
-    EXPECT_EQ(device.session.nextWake(), std::nullopt);
-    device.at(2s, "[ABC]40");
-    device.at(3019ms);
-    EXPECT_FALSE(device.logged("ACK non reçu"));
-    device.at(3020ms);
-    EXPECT_TRUE(device.logged("ACK non reçu dans les 1000 ms"));
-}
-
-TEST(DeviceSession, pacesEachCharacterOnceTheFrameHasCrossedTheLine)
+// Each script: the bytes that come at each time, then what the device wrote by the last time, and
+// lines its journal must hold.
+struct Script
 {
     sim::SessionSettings settings;
-    settings.pacing = sim::Pacing::Simulated;
-    settings.characterTime = sim::characterTime(1200);
-    VirtualDevice device(settings);
-    device.at(0ms, "[ABC]40");
-    device.at(1s);
-    // 7 characters in at 8.333 ms each, the 20 ms turnaround, then one character at a time.
-    EXPECT_EQ(device.written,
-              lineBytes("86ms:^ 94ms:[ 103ms:A 111ms:B 119ms:C 128ms:] 136ms:4 144ms:0 "));
-}
+    sim::Fault fault;
+    std::vector<std::pair<sim::Micros, std::string>> steps;
+    std::string written;
+    std::vector<std::string> logged;
+};
 
-TEST(DeviceSession, answersFromTheTableElseWithTheFixedReplyInPiecesWithGaps)
+TEST(DeviceSession, answersEachScriptWithTheseBytesAtTheseTimes)
 {
-    sim::SessionSettings settings;
-    settings.pieceSizes = {3, 2};
-    settings.fixedReply = "ERR";
-    settings.table.add("V", "V12");
-    VirtualDevice device(settings);
-    device.at(0ms, "[ABC]40");
-    device.at(30ms, "[V]56");  // answered once the first answer is out
-    device.at(1s);
-    EXPECT_TRUE(device.logged("ACK non reçu avant la trame suivante"));
-    EXPECT_EQ(device.written,
-              lineBytes("20ms:^[E 70ms:RR 120ms:]4 170ms:5 190ms:^[V 240ms:12 290ms:]5 340ms:5 "));
-}
-
-TEST(DeviceSession, sendsStrayBytesOnlyWhileIdleAndAfterAnExchangeWhenAsked)
-{
-    sim::SessionSettings settings;
-    settings.unsolicitedEvery = 500ms;
-    VirtualDevice device(settings, sim::Fault::Unsolicited);
-    device.at(1400ms, "[ABC]40");  // the tool never ACKs: busy until 2420 ms
-    device.at(2600ms);
-    EXPECT_EQ(device.written,
-              "500ms:xyz 1000ms:xyz " + lineBytes("1420ms:^[ABC]40 2440ms:xyz 2500ms:xyz "));
-}
-
-TEST(DeviceSession, journalsBytesBothWaysAndWhatIsWrongWithThem)
-{
-    VirtualDevice device({}, sim::Fault::BadChecksum);
-    device.at(0ms, "[AB");  // abandoned after 2 s, so the next frame is read
-    device.at(3s, "zz[ABC]41");
-    device.at(4s, "[ABC]40");
-    device.at(5s, "^");
-    EXPECT_EQ(device.written, lineBytes("4020ms:^[ABC]41 "));
-    for (const char *line : {"trame incomplète abandonnée : 02 41 42",
-                             "] IN  7A 7A  |zz|\n",
-                             "checksum faux (reçu 41, attendu 40), pas de réponse",
-                             "[    4020.0] OUT 06 02 41 42 43 03 34 31  |..ABC.41|\n",
-                             "ACK reçu alors que la réponse était fautive (bad-checksum)"}) {
-        EXPECT_TRUE(device.logged(line)) << line << "\n" << device.journal.str();
+    sim::SessionSettings paced, withTable, stray;
+    paced.pacing = sim::Pacing::Simulated;
+    paced.characterTime = sim::characterTime(1200);
+    withTable.pieceSizes = {3, 2};
+    withTable.fixedReply = "ERR";
+    withTable.table.add("V", "V12");
+    stray.unsolicitedEvery = 500ms;
+    const Script scripts[] = {
+        // Echoed after the turnaround; then no ACK within the second.
+        {{},
+         sim::Fault::None,
+         {{100ms, "[ABC]40"}, {1050ms, "^"}, {2s, "[ABC]40"}, {4s, ""}},
+         "120ms:^[ABC]40 2020ms:^[ABC]40 ",
+         {"[    1050.0] ACK reçu\n", "[    3020.0] ACK non reçu dans les 1000 ms"}},
+        // 7 characters in at 8.333 ms each, the 20 ms turnaround, then one character at a time.
+        {paced,
+         sim::Fault::None,
+         {{0ms, "[ABC]40"}, {1s, ""}},
+         "86ms:^ 94ms:[ 103ms:A 111ms:B 119ms:C 128ms:] 136ms:4 144ms:0 ",
+         {}},
+        // From the table, else the fixed reply, in pieces with gaps; the second instruction is
+        // answered once the first answer is out.
+        {withTable,
+         sim::Fault::None,
+         {{0ms, "[ABC]40"}, {30ms, "[V]56"}, {1s, ""}},
+         "20ms:^[E 70ms:RR 120ms:]4 170ms:5 190ms:^[V 240ms:12 290ms:]5 340ms:5 ",
+         {"ACK non reçu avant la trame suivante"}},
+        // Stray bytes only while idle, and after an exchange; the tool never ACKs: busy until
+        // 2420 ms.
+        {stray,
+         sim::Fault::Unsolicited,
+         {{1400ms, "[ABC]40"}, {2600ms, ""}},
+         "500ms:xyz 1000ms:xyz 1420ms:^[ABC]40 2440ms:xyz 2500ms:xyz ",
+         {}},
+        // A frame cut off is abandoned after 2 s, stray bytes and a bad checksum are journalled,
+        // and a faulty answer that is ACKed is told.
+        {{},
+         sim::Fault::BadChecksum,
+         {{0ms, "[AB"}, {3s, "zz[ABC]41"}, {4s, "[ABC]40"}, {5s, "^"}},
+         "4020ms:^[ABC]41 ",
+         {"trame incomplète abandonnée : 02 41 42",
+          "] IN  7A 7A  |zz|\n",
+          "checksum faux (reçu 41, attendu 40), pas de réponse",
+          "[    4020.0] OUT 06 02 41 42 43 03 34 31  |..ABC.41|\n",
+          "ACK reçu alors que la réponse était fautive (bad-checksum)"}},
+    };
+    for (const Script &script : scripts) {
+        VirtualDevice device(script.settings, script.fault);
+        for (const auto &[when, notation] : script.steps)
+            device.at(when, notation);
+        EXPECT_EQ(device.written, lineBytes(script.written));
+        for (const std::string &line : script.logged)
+            EXPECT_TRUE(device.logged(line)) << line << "\n" << device.journal.str();
     }
 }

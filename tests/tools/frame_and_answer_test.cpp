@@ -73,17 +73,15 @@ TEST(AnswerBuilder, sendsExactlyTheseBytesForEachFault)
 TEST(FaultPicker, followsTheRateAndTheSeedAndDrawsEveryListedFault)
 {
     const std::vector<Fault> listed{Fault::NoAck, Fault::Flood, Fault::CutOff};
-    sim::FaultPicker first(listed, 0.5, 3), second(listed, 0.5, 3), never(listed, 0, 3);
+    sim::FaultPicker first(listed, 0.5, 3), second(listed, 0.5, 3), never(listed, 0, 3),
+        inTurn(listed, 0.5, 3, true);
     std::set<Fault> seen;
-    for (int i = 0; i < 200; ++i) {
+    for (std::size_t i = 0; i < 200; ++i) {
         const Fault fault = first.next();
         seen.insert(fault);
         EXPECT_EQ(fault, second.next());
         EXPECT_EQ(never.next(), Fault::None);
+        EXPECT_EQ(inTurn.next(), listed[i % listed.size()]);
     }
     EXPECT_EQ(seen, (std::set<Fault>{Fault::None, Fault::NoAck, Fault::Flood, Fault::CutOff}));
-
-    sim::FaultPicker inTurn(listed, 0.5, 3, true);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(inTurn.next(), listed[static_cast<std::size_t>(i) % listed.size()]);
 }
