@@ -6,6 +6,8 @@
 # ttyS2 and ttyUSB1 are telnet sockets where this script plays the device, for the break.
 # Usage: rig.sh BUILD_DIR
 set -euo pipefail
+# Bytes are bytes here, whatever the caller's locale: the device side reads the line byte by byte.
+export LC_ALL=C
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 work=$build/uart
@@ -107,6 +109,8 @@ play_break() {
         { exec {fd}<>"/dev/tcp/127.0.0.1/$1"; } 2>/dev/null && break
         sleep 0.1
     done
+    # QEMU's telnet options come first, and WILL SGA ends in a 03 byte: the frame starts at STX.
+    IFS= read -r -d $'\x02' -u "$fd" _ 2>/dev/null || return 0
     IFS= read -r -d $'\x03' -u "$fd" frame 2>/dev/null || return 0
     IFS= read -r -N 2 -u "$fd" _ 2>/dev/null
     printf '\xff\xf3' >&"$fd"
