@@ -211,9 +211,8 @@ OverFloor inputOverFloor(const std::string &program, const std::string &sim, int
     exchangeMs("CHAUD");
     std::vector<double> over;
     for (int round = 0; round < rounds; ++round) {
-        char text[8];
-        std::snprintf(text, sizeof text, "P%03d", round);
-        over.push_back(exchangeMs(text) - floorMs(std::strlen(text), 100, 9600));
+        const std::string text = "P" + std::to_string(1000 + round).substr(1);
+        over.push_back(exchangeMs(text) - floorMs(text.size(), 100, 9600));
     }
     in.writeEnd = UniqueFd();
     sender.wait();
