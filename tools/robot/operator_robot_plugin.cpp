@@ -6,6 +6,7 @@
 //   enter       the Enter key in TxWin
 //   menu NAME   the menu item of that object name chosen (port1..port4, SPEED1, SPEED2)
 //   state       reports the five text boxes, Pb_rs and the checked menu items
+//   tip NAME    the tooltip of that menu item, as its menu shows it when it opens
 //   shot PATH   a picture of the window saved to PATH (PNG), then reported
 //   close       the window closed, as by its close button
 //   box BUTTON  the button (Ok, Retry, Cancel) of the message box on screen clicked
@@ -20,6 +21,7 @@
 //   Pb_rs       the problem label changed, TEXT its new caption
 //   state:NAME  one line per box or label of a "state" order (state:marks lists the checked
 //               menu items), then state:end
+//   tip         the tooltip of a "tip" order, TEXT empty when there is no such item
 //   shot        the picture of a "shot" order is saved, TEXT its path, or empty on failure
 // In TEXT a backslash is written "\\" and a line break "\n". The program carries no test hook
 // of its own.
@@ -29,6 +31,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSocketNotifier>
@@ -177,6 +180,20 @@ private:
         report("state:end");
     }
 
+    void reportTip(const QString &name)
+    {
+        auto *item = m_window->findChild<QAction *>(name);
+        if (!item) {
+            report("tip", QLatin1String(""));
+            return;
+        }
+        // A menu may write its items' tips as it opens: opening it is what the operator does.
+        for (QObject *holder : item->associatedObjects())
+            if (auto *menu = qobject_cast<QMenu *>(holder))
+                emit menu->aboutToShow();
+        report("tip", item->toolTip());
+    }
+
     static void clickBoxButton(const QString &name)
     {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -211,6 +228,8 @@ private:
             } else if (order.startsWith(QLatin1String("menu "))) {
                 if (auto *item = m_window->findChild<QAction *>(order.mid(5)))
                     item->trigger();
+            } else if (order.startsWith(QLatin1String("tip "))) {
+                reportTip(order.mid(4));
             } else if (order == QLatin1String("state")) {
                 reportState();
             } else if (order.startsWith(QLatin1String("shot "))) {
