@@ -3,25 +3,97 @@
 // the cause lasts, and the line works again once the cause is gone.
 #include "e2e_rig.h"
 #include "process_cpu.h"
+#include "temp_dir.h"
 
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
+
+namespace fs = std::filesystem;
+
+const char *const kSetpriv = "/usr/bin/setpriv";
+
+// True when the program may be started as `nobody` here, through setpriv, which keeps the
+// process id and the environment. Whatever nobody may not read, it cannot start: the program,
+// and the robot it loads.
+bool canRunAsNobody()
+{
+    const std::string command = std::string(kSetpriv) + " --reuid=nobody --regid=nogroup " +
+                                "--clear-groups test -x " COMRS232_PROGRAM " -a -r " +
+                                ROBOT_PLUGIN_PATH "/generic/libcomrs_operator_robot.so";
+    return ::getuid() == 0 && std::system((command + " 2>/dev/null").c_str()) == 0;
+}
+
+// The UUCP lock file other programs would make for `device`; empty when no lock directory can be
+// written here.
+std::string lockFilePath(const std::string &device)
+{
+    const fs::path real = fs::canonical(device);
+    for (const char *folder : {"/run/lock", "/var/lock"}) {
+        if (::access(folder, W_OK) == 0)
+            return std::string(folder) + "/LCK.." + real.filename().string();
+    }
+    return {};
+}
+
+// COM1 is a good simulated device, COM2 is `line`, a path the drill breaks and mends (a link to a
+// simulated device, a missing file, a directory ...).
+struct LineDrillRig
+{
+    explicit LineDrillRig(bool asNobody)
+    {
+        std::vector<std::string> arguments = {"--port1=" + home.device(), "--port2=" + line};
+        if (asNobody) {
+            ::chmod(home.device().c_str(), 0666);
+            arguments.insert(
+                arguments.begin(),
+                {"--reuid=nobody", "--regid=nogroup", "--clear-groups", COMRS232_PROGRAM});
+        }
+        program.emplace(arguments, -1, asNobody ? kSetpriv : COMRS232_PROGRAM);
+    }
+    ~LineDrillRig()
+    {
+        if (!lock.empty())
+            ::unlink(lock.c_str());
+    }
+    // A simulated device behind `line`, replacing any there.
+    Simulator &plugDevice(const std::vector<std::string> &options = {})
+    {
+        device.reset();
+        fs::remove_all(line);
+        std::vector<std::string> all = {"--link", line};
+        all.insert(all.end(), options.begin(), options.end());
+        return device.emplace(all);
+    }
+
+    TempDir dir;
+    std::string line = dir / "ligne";
+    Simulator home;
+    std::optional<Simulator> device;
+    std::optional<Program> program;
+    UniqueFd held;     // the line, when the drill holds it itself
+    std::string lock;  // a lock file the drill planted, removed at the end
+};
+
+using Step = std::function<void(LineDrillRig &)>;
 
 struct LineDrill
 {
     std::string name;
-    std::function<void(LineDrillRig &)> prepare;    // the line as it is before the fault
-    std::function<void(LineDrillRig &)> breakLine;  // the fault, and the instruction meeting it
+    Step prepare;    // the line as it is before the fault
+    Step breakLine;  // the fault, and the instruction meeting it
     std::string message;
-    std::function<void(LineDrillRig &)> mend;
+    Step mend;
     std::string kind = "box";  // where the message shows: "box" or "Pb_rs"
-    RunAs who = RunAs::Us;
+    bool asNobody = false;
 };
 
 const std::string kLost = "8020\nErreur d'exécution";
@@ -29,20 +101,34 @@ const std::string kMissing = "Mauvaise liaison série. \n      Erreur : 8005";
 const std::string kBusy = "Liaison série déjà utilisée. \n Erreur : 8013";
 const std::string kDenied = "Liaison série non gérée. \n     Erreur : 8010";
 
-void nothing(LineDrillRig &) {}
-
-void plug(LineDrillRig &rig)
+// The fault, then the operator sends an instruction that meets it.
+Step thenInstruct(Step fault)
 {
-    rig.plugDevice();
+    return [fault](LineDrillRig &rig) {
+        fault(rig);
+        rig.program->instruct("X");
+    };
 }
 
-void instruct(LineDrillRig &rig)
-{
-    rig.program->instruct("X");
-}
+const Step nothing = [](LineDrillRig &) {};
+const Step instruct = thenInstruct(nothing);
+const Step plug = [](LineDrillRig &rig) { rig.plugDevice(); };
+const Step unplug = [](LineDrillRig &rig) { rig.device.reset(); };
+const Step regularFile = [](LineDrillRig &rig) { std::ofstream(rig.line) << "pas un terminal\n"; };
+const Step folder = [](LineDrillRig &rig) { fs::create_directory(rig.line); };
+const Step linkToNothing = [](LineDrillRig &rig) {
+    fs::create_symlink(rig.dir / "rien", rig.line);
+};
+const Step holdLine = [](LineDrillRig &rig) {
+    rig.held = UniqueFd(::open(rig.device->device().c_str(), O_RDWR | O_NOCTTY));
+    ASSERT_EQ(::flock(rig.held.get(), LOCK_EX | LOCK_NB), 0);
+};
+const Step letGo = [](LineDrillRig &rig) { rig.held = UniqueFd(); };
+const Step removeLock = [](LineDrillRig &rig) { ::unlink(rig.lock.c_str()); };
+const Step openToAll = [](LineDrillRig &rig) { ::chmod(rig.device->device().c_str(), 0666); };
 
 // The line in use on COM2: one exchange done on it.
-std::function<void(LineDrillRig &)> inUse(std::vector<std::string> options)
+Step inUse(std::vector<std::string> options)
 {
     return [options](LineDrillRig &rig) {
         Simulator &device = rig.plugDevice(options);
@@ -53,34 +139,28 @@ std::function<void(LineDrillRig &)> inUse(std::vector<std::string> options)
 
 // The operator sends `instruction`; the device goes `ms` after its journal has `count` lines
 // holding `text`.
-std::function<void(LineDrillRig &)>
-vanishAfter(const std::string &instruction, const std::string &text, int count, int ms)
+Step vanishAfter(const std::string &instruction, const std::string &text, int count, int ms)
 {
     return [=](LineDrillRig &rig) {
         rig.program->instruct(instruction);
         ASSERT_TRUE(journalHolds(*rig.device, text, count));
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        rig.unplugDevice();
+        rig.device.reset();
     };
 }
 
-std::function<void(LineDrillRig &)> plantLock(const std::string &content, bool fifo = false)
+// A lock file for the line as another program leaves it: `content`, or else a FIFO.
+Step plantLock(const std::optional<std::string> &content)
 {
-    return [content, fifo](LineDrillRig &rig) {
+    return thenInstruct([content](LineDrillRig &rig) {
         rig.lock = lockFilePath(rig.device->device());
         if (rig.lock.empty())
             GTEST_SKIP() << "no lock folder may be written here";
-        if (fifo)
-            ASSERT_EQ(::mkfifo(rig.lock.c_str(), 0644), 0);
+        if (content)
+            std::ofstream(rig.lock) << *content;
         else
-            std::ofstream(rig.lock) << content;
-        instruct(rig);
-    };
-}
-
-void removeLock(LineDrillRig &rig)
-{
-    ::unlink(rig.lock.c_str());
+            ASSERT_EQ(::mkfifo(rig.lock.c_str(), 0644), 0);
+    });
 }
 
 // Closes every message box that shows, until none has come for a second; returns how many
@@ -110,9 +190,9 @@ class LineDrillTest : public testing::TestWithParam<LineDrill>
 TEST_P(LineDrillTest, tellsTheOperatorRestsAndRecovers)
 {
     const LineDrill &drill = GetParam();
-    if (drill.who == RunAs::Nobody && !canRunAsNobody())
+    if (drill.asNobody && !canRunAsNobody())
         GTEST_SKIP() << "needs root, setpriv and a build that the user nobody may read";
-    LineDrillRig rig(drill.who);
+    LineDrillRig rig(drill.asNobody);
     Program &program = *rig.program;
     ASSERT_TRUE(replyShown(program, rig.home, "AVANT", "AVANT"));
     program.order("menu port2");
@@ -155,56 +235,17 @@ INSTANTIATE_TEST_SUITE_P(
                   vanishAfter("V", "trame reçue", 2, 0),
                   kLost,
                   plug},
-        LineDrill{"vanishesWhileIdle",
-                  inUse({}),
-                  [](LineDrillRig &rig) { rig.unplugDevice(); },
-                  "Problème RS232: Erreur 8020",
-                  plug,
-                  "Pb_rs"},
-        LineDrill{"heldByAnotherProgram",
-                  plug,
-                  [](LineDrillRig &rig) {
-                      rig.held = UniqueFd(::open(rig.device->device().c_str(), O_RDWR | O_NOCTTY));
-                      ASSERT_EQ(::flock(rig.held.get(), LOCK_EX | LOCK_NB), 0);
-                      instruct(rig);
-                  },
-                  kBusy,
-                  [](LineDrillRig &rig) { rig.held = UniqueFd(); }},
+        LineDrill{
+            "vanishesWhileIdle", inUse({}), unplug, "Problème RS232: Erreur 8020", plug, "Pb_rs"},
+        LineDrill{"heldByAnotherProgram", plug, thenInstruct(holdLine), kBusy, letGo},
         LineDrill{"lockedByARunningProcess", plug, plantLock("         1\n"), kBusy, removeLock},
         // Reading a FIFO would wait for a writer for ever.
-        LineDrill{"lockFileIsAFifo", plug, plantLock("", true), kBusy, removeLock},
+        LineDrill{"lockFileIsAFifo", plug, plantLock(std::nullopt), kBusy, removeLock},
         LineDrill{"pathMissing", nothing, instruct, kMissing, plug},
-        LineDrill{"pathIsARegularFile",
-                  nothing,
-                  [](LineDrillRig &rig) {
-                      std::ofstream(rig.line) << "pas un terminal\n";
-                      instruct(rig);
-                  },
-                  kMissing,
-                  plug},
-        LineDrill{"pathIsAFolder",
-                  nothing,
-                  [](LineDrillRig &rig) {
-                      std::filesystem::create_directory(rig.line);
-                      instruct(rig);
-                  },
-                  kMissing,
-                  plug},
-        LineDrill{"pathIsALinkToNothing",
-                  nothing,
-                  [](LineDrillRig &rig) {
-                      std::filesystem::create_symlink(rig.dir.path() / "rien", rig.line);
-                      instruct(rig);
-                  },
-                  kMissing,
-                  plug},
-        LineDrill{"permissionDenied",
-                  plug,
-                  instruct,
-                  kDenied,
-                  [](LineDrillRig &rig) { ::chmod(rig.device->device().c_str(), 0666); },
-                  "box",
-                  RunAs::Nobody}),
+        LineDrill{"pathIsARegularFile", nothing, thenInstruct(regularFile), kMissing, plug},
+        LineDrill{"pathIsAFolder", nothing, thenInstruct(folder), kMissing, plug},
+        LineDrill{"pathIsALinkToNothing", nothing, thenInstruct(linkToNothing), kMissing, plug},
+        LineDrill{"permissionDenied", plug, instruct, kDenied, openToAll, "box", true}),
     [](const testing::TestParamInfo<LineDrill> &info) { return info.param.name; });
 
 }  // namespace

@@ -5,7 +5,25 @@
 #include "frame.h"
 #include "pty_device.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+
 namespace {
+
+// True once `pid`, a child of ours, has ended within `ms` milliseconds, and then how in `how`.
+// Its owner still reaps it.
+bool endsWithin(pid_t pid, int ms, siginfo_t &how)
+{
+    for (int waited = 0; waited <= ms; waited += 20) {
+        if (::waitid(P_PID, static_cast<id_t>(pid), &how, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            how.si_pid == pid)
+            return true;
+        ::poll(nullptr, 0, 20);
+    }
+    return false;
+}
 
 // COM1 and COM2 echo every instruction, at 1200 baud; each notes when the tool's end of the
 // line changes speed. The speed comes from the command line, COM2 from the menu.
@@ -18,7 +36,6 @@ TEST(OperatorExchange, framesCrossTheChosenLineAsWorkedAndEachGoodReplyIsShownCo
     Simulator second({"--reply", "DE COM2"});
     Pipe standardError;
     Program program({"--port1=" + device.device(), "--port2=" + second.device(), "9600", "--trace"},
-                    RunAs::Us,
                     standardError.writeEnd.get());
     standardError.writeEnd = UniqueFd();
     LineReader trace(std::move(standardError.readEnd));
@@ -59,7 +76,9 @@ TEST(OperatorExchange, framesCrossTheChosenLineAsWorkedAndEachGoodReplyIsShownCo
     EXPECT_EQ(found, traced.size()) << testing::PrintToString(trace.lines());
 }
 
-TEST(OperatorExchange, closingTheWindowDuringOneEndsTheProgramAtOnceAndSendsNothingMore)
+// Nothing more goes out, and the line is left as found: not exclusive, which it would stay for
+// every user but root while the device keeps its side open.
+TEST(OperatorExchange, closingTheWindowDuringOneEndsTheProgramAtOnceAndLetsGoOfTheLine)
 {
     PtyDevice device;
     Program program({"--port1=" + device.path()});
@@ -73,10 +92,14 @@ TEST(OperatorExchange, closingTheWindowDuringOneEndsTheProgramAtOnceAndSendsNoth
     program.order("close");
 
     siginfo_t how{};
-    ASSERT_TRUE(endsWithin(program.pid(), 4000, &how)) << "the exchange was not abandoned";
+    ASSERT_TRUE(endsWithin(program.pid(), 4000, how)) << "the exchange was not abandoned";
     EXPECT_EQ(how.si_code, CLD_EXITED);
     EXPECT_EQ(how.si_status, 0);
     EXPECT_EQ(device.drain(), "") << "something more was sent";
+    const UniqueFd line(::open(device.path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK));
+    int exclusive = -1;
+    EXPECT_EQ(::ioctl(line.get(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
 }
 
 }  // namespace

@@ -44,15 +44,8 @@ TEST(Soak, everyGoodReplyShownOnceAndEveryFaultReported)
 {
     const char *asked = std::getenv("COMRS_SOAK_EXCHANGES");
     const int exchanges = asked ? std::atoi(asked) : 500;
-    Simulator device({"--baud",
-                      "9600",
-                      "--fault-rate",
-                      "0.2",
-                      "--seed",
-                      "7",
-                      "--ack-timeout",
-                      "400",
-                      "--no-pacing"});
+    Simulator device(
+        {"--baud=9600", "--fault-rate=0.2", "--seed=7", "--ack-timeout=400", "--no-pacing"});
     Program program({"--port1=" + device.device(), "9600"});
     // The simulator's journal read on from where it was left: the next line holding `text`.
     std::size_t journalAt = 0;
