@@ -1,5 +1,5 @@
-// The real program against a line that misbehaves for longer: a flood, an instruction far too
-// long for a frame.
+// The real program against a line that misbehaves for longer: a flood, then an instruction far
+// too long for a frame.
 #include "e2e_rig.h"
 #include "process_cpu.h"
 
@@ -13,8 +13,10 @@ namespace {
 using namespace std::chrono_literals;
 
 // A random flood at 9600 baud that never ends: the window keeps answering the keyboard at once,
-// and the program neither works hard nor grows. COMRS_FLOOD_SECONDS makes it longer.
-TEST(HostileLine, aFloodLeavesTheWindowQuickCalmAndLean)
+// and the program neither works hard nor grows. COMRS_FLOOD_SECONDS makes it longer. Then an
+// instruction far longer than any frame the line takes: refused with a clear text, nothing sent,
+// and the window answers at once.
+TEST(HostileLine, aFloodAndAnInstructionFarTooLongLeaveTheWindowQuickCalmAndLean)
 {
     const char *asked = std::getenv("COMRS_FLOOD_SECONDS");
     const int seconds = asked ? std::atoi(asked) : 3;
@@ -49,27 +51,19 @@ TEST(HostileLine, aFloodLeavesTheWindowQuickCalmAndLean)
     EXPECT_LT(slowestKeyNs, 100'000'000);
     EXPECT_LT(cpuPct, 5.0);
     EXPECT_LT(rssGrowthPct, 5.0);
-}
 
-// An instruction far longer than any frame the line takes: refused with a clear text, nothing
-// sent, and the window answers at once.
-TEST(HostileLine, anInstructionFarTooLongIsRefusedWithoutFreezing)
-{
-    Simulator device;
-    Program program({"--port1=" + device.device()});
-    ASSERT_TRUE(replyShown(program, device, "AVANT", "AVANT"));
-    ASSERT_TRUE(journalHolds(device, "ACK reçu", 1));
-
+    device.journal().drain();
+    const int framesIn = device.count("IN ");
     const std::size_t since = program.reports().size();
     program.order("clear");
     program.order("paste " + std::string(100'000, 'A'));
     program.order("enter");
-    const auto asked = std::chrono::steady_clock::now();
-    EXPECT_EQ(history(program)[0], "AVANT");
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s) << "the window was frozen";
+    const auto entered = std::chrono::steady_clock::now();
+    EXPECT_FALSE(program.state().empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - entered, 1s) << "the window was frozen";
     EXPECT_TRUE(reported(program, "Pb_rs", "Tampon de transmission plein", since));
     device.journal().drain();
-    EXPECT_EQ(device.count("IN "), 2);  // the frame of AVANT and its ACK, nothing more
+    EXPECT_EQ(device.count("IN "), framesIn);
 }
 
 }  // namespace
