@@ -8,22 +8,20 @@
 
 using sim::Fault;
 
-// Frames as <text:ok>, ACKs as <ack>, stray bytes as they are: however the reads are split,
-// the summary must read the same.
-static std::string summary(const std::vector<sim::DecodedEvent> &events)
-{
-    std::string text;
-    for (const sim::DecodedEvent &e : events) {
-        text += e.kind == sim::DecodedEvent::Kind::Stray ? e.raw
-                : e.kind == sim::DecodedEvent::Kind::Ack
-                    ? "<ack>"
-                    : "<" + e.text + (e.checksumOk ? ":ok>" : ":bad>");
-    }
-    return text;
-}
-
 TEST(FrameDecoder, readsTheSameEventsWholeAndByteByByte)
 {
+    // Frames as <text:ok>, ACKs as <ack>, stray bytes as they are: however the reads are split,
+    // the summary must read the same.
+    const auto summary = [](const std::vector<sim::DecodedEvent> &events) {
+        std::string text;
+        for (const sim::DecodedEvent &e : events) {
+            text += e.kind == sim::DecodedEvent::Kind::Stray ? e.raw
+                    : e.kind == sim::DecodedEvent::Kind::Ack
+                        ? "<ack>"
+                        : "<" + e.text + (e.checksumOk ? ":ok>" : ":bad>");
+        }
+        return text;
+    };
     const std::pair<std::string, std::string> cases[]{
         {"[ABC]40", "<ABC:ok>"},
         {"[]00", "<:ok>"},
@@ -38,9 +36,8 @@ TEST(FrameDecoder, readsTheSameEventsWholeAndByteByByte)
         const std::string line = lineBytes(notation);
         sim::FrameDecoder whole(true), bytewise(true);
         std::string byByte;
-        for (const char c : line) {
+        for (const char c : line)
             byByte += summary(bytewise.feed(std::string(1, c)));
-        }
         EXPECT_EQ(summary(whole.feed(line)) + " " + byByte,
                   lineBytes(summarised + " " + summarised));
     }
