@@ -13,17 +13,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class UucpLock : public testing::Test
+// Every user may write in the lock directory, and other programs read and write the same files.
+TEST(UucpLock, isTakenOverOnlyFromAProcessThatEndedAnOddFileMeansBusyAndEveryDirectoryCounts)
 {
-protected:
-    void plant(const std::string &content) { std::ofstream(lock) << content; }
-
     TempDir dir;
-    std::string lock = dir / "LCK..ttyS1";
-};
-
-TEST_F(UucpLock, aLockIsTakenOverOnlyFromAProcessThatEndedAndAnOddFileMeansBusy)
-{
+    const std::string lock = dir / "LCK..ttyS1";
+    const auto plant = [&](const std::string &content) { std::ofstream(lock) << content; };
     char pidLine[16];
     std::snprintf(pidLine, sizeof pidLine, "%10d\n", static_cast<int>(::getpid()));
     enum Outcome { Busy, Taken, AlreadyOurs };
@@ -61,10 +56,8 @@ TEST_F(UucpLock, aLockIsTakenOverOnlyFromAProcessThatEndedAndAnOddFileMeansBusy)
     }
     fs::remove_all(lock);
     EXPECT_TRUE(fs::is_empty(dir.path())) << "a temporary file was left";
-}
 
-TEST_F(UucpLock, everyDirectoryIsLookedAtAndTheFirstWritableOneTakesTheLock)
-{
+    // Every directory is looked at, and the first writable one takes the lock.
     const std::string missing = dir / "missing";
     const std::string other = dir / "other";
     EXPECT_EQ(takeUucpLock("/dev/ttyS1", {missing}), "") << "no lock directory is no failure";
