@@ -2,8 +2,6 @@
 // speed chosen, the protocol trace the program writes of them on standard error, and the window
 // closed during one.
 #include "e2e_rig.h"
-#include "frame.h"
-#include "pty_device.h"
 
 #include <algorithm>
 #include <fcntl.h>
@@ -27,14 +25,16 @@ bool endsWithin(pid_t pid, int ms, siginfo_t &how)
 }
 
 // COM1 and COM2 echo every instruction; each notes when the tool's end of the line changes speed.
-// The speed comes from the command line, COM2 from the menu.
-TEST(OperatorExchange, framesCrossTheChosenLineAsWorkedAndEachGoodReplyIsShownConfirmedAndTraced)
+// The speed comes from the command line, COM2 from the menu. Then the window is closed during an
+// exchange: the program ends at once, sends nothing more and leaves the line as found, not
+// exclusive, which it would stay for every user but root while the device keeps its side open.
+TEST(OperatorExchange, framesCrossTheChosenLineAsWorkedAndTracedUntilTheWindowClosesDuringOne)
 {
     const std::pair<std::string, std::string> examples[] = {{"ABC", "02 41 42 43 03 34 30"},
                                                             {"", "02 03 30 30"}};
     const std::string at9600 = "la ligne est à 9600 bauds";
     Simulator device;
-    Simulator second({"--reply", "DE COM2"});
+    Simulator second({"--reply", "DE COM2", "--ack-timeout=1000"});
     Pipe standardError;
     Program program({"--port1=" + device.device(), "--port2=" + second.device(), "9600", "--trace"},
                     standardError.writeEnd.get());
@@ -62,29 +62,22 @@ TEST(OperatorExchange, framesCrossTheChosenLineAsWorkedAndEachGoodReplyIsShownCo
             return line.find("->  06  <ACK>  réponse confirmée") != std::string::npos;
         });
     })) << testing::PrintToString(trace.lines());
-}
 
-// Nothing more goes out, and the line is left as found: not exclusive, which it would stay for
-// every user but root while the device keeps its side open.
-TEST(OperatorExchange, closingTheWindowDuringOneEndsTheProgramAtOnceAndLetsGoOfTheLine)
-{
-    PtyDevice device;
-    Program program({"--port1=" + device.path()});
-
-    // "\" waits 6000 ms after its frame before it looks at the line.
+    // "\" waits 6000 ms after its frame before it looks at the line; the device's answer waits
+    // unread, and would be confirmed had the exchange gone on.
+    ASSERT_TRUE(journalHolds(second, "ACK reçu", 1));
     program.instruct("\\");
-    ASSERT_EQ(device.readFrame(20000), buildFrame("\\"))
-        << "the program never sent the instruction";
-    // The reply waits unread; had the exchange gone on, it would be confirmed with an ACK.
-    device.write(kAck + buildFrame("FAIT"));
+    ASSERT_TRUE(journalHolds(second, "OUT 06", 2)) << "the program never sent the instruction";
     program.order("close");
-
     siginfo_t how{};
     ASSERT_TRUE(endsWithin(program.pid(), 4000, how)) << "the exchange was not abandoned";
     EXPECT_EQ(how.si_code, CLD_EXITED);
     EXPECT_EQ(how.si_status, 0);
-    EXPECT_EQ(device.drain(), "") << "something more was sent";
-    const UniqueFd line(::open(device.path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK));
+    ASSERT_TRUE(journalHolds(second, "ACK non reçu", 1));
+    EXPECT_EQ(second.bytesIn(),
+              (std::vector<std::string>{"02 44 45 55 58 03 30 43", "06", "02 5C 03 35 43"}))
+        << "something more was sent";
+    const UniqueFd line(::open(second.device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK));
     int exclusive = -1;
     EXPECT_EQ(::ioctl(line.get(), TIOCGEXCL, &exclusive), 0);
     EXPECT_EQ(exclusive, 0);
