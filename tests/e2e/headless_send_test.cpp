@@ -101,7 +101,6 @@ TEST(HeadlessSend, instructionsFromInputAreAnsweredOneLineAtATime)
         {"A B\r\n", true, "A B"},
         {"A\x1B[1m\n", false, "« A<1B>[1m »"},
         {std::string(600, 'X') + "\n", false, "de 600 caractères"},
-        {"\xC3\xA9\n", false, "« <C3><A9> »"},
         {"FIN\n", true, "FIN"},
     };
     Simulator device;
