@@ -5,6 +5,7 @@
 #include "process_cpu.h"
 #include "temp_dir.h"
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -19,30 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// setpriv runs the program as another user, keeping the process id and the environment.
 const char *const kSetpriv = "/usr/bin/setpriv";
-
-// True when the program may be started as `nobody` here, through setpriv, which keeps the
-// process id and the environment. Whatever nobody may not read, it cannot start: the program,
-// and the robot it loads.
-bool canRunAsNobody()
-{
-    const std::string command = std::string(kSetpriv) + " --reuid=nobody --regid=nogroup " +
-                                "--clear-groups test -x " COMRS232_PROGRAM " -a -r " +
-                                ROBOT_PLUGIN_PATH "/generic/libcomrs_operator_robot.so";
-    return ::getuid() == 0 && std::system((command + " 2>/dev/null").c_str()) == 0;
-}
-
-// The UUCP lock file other programs would make for `device`; empty when no lock directory can be
-// written here.
-std::string lockFilePath(const std::string &device)
-{
-    const fs::path real = fs::canonical(device);
-    for (const char *folder : {"/run/lock", "/var/lock"}) {
-        if (::access(folder, W_OK) == 0)
-            return std::string(folder) + "/LCK.." + real.filename().string();
-    }
-    return {};
-}
 
 // COM1 is a good simulated device, COM2 is `line`, a path the drill breaks and mends (a link to a
 // simulated device, a missing file, a directory ...).
@@ -149,11 +128,16 @@ Step vanishAfter(const std::string &instruction, const std::string &text, int co
     };
 }
 
-// A lock file for the line as another program leaves it: `content`, or else a FIFO.
+// A lock file for the line as another program leaves it, `content` or else a FIFO, where other
+// programs look: in the first lock folder that may be written, named after the device itself.
 Step plantLock(const std::optional<std::string> &content)
 {
     return thenInstruct([content](LineDrillRig &rig) {
-        rig.lock = lockFilePath(rig.device->device());
+        const fs::path device = fs::canonical(rig.device->device());
+        for (const char *folder : {"/run/lock", "/var/lock"}) {
+            if (rig.lock.empty() && ::access(folder, W_OK) == 0)
+                rig.lock = std::string(folder) + "/LCK.." + device.filename().string();
+        }
         if (rig.lock.empty())
             GTEST_SKIP() << "no lock folder may be written here";
         if (content)
@@ -190,7 +174,12 @@ class LineDrillTest : public testing::TestWithParam<LineDrill>
 TEST_P(LineDrillTest, tellsTheOperatorRestsAndRecovers)
 {
     const LineDrill &drill = GetParam();
-    if (drill.asNobody && !canRunAsNobody())
+    // Whatever nobody may not read, it cannot start: the program, and the robot it loads.
+    const std::string nobodyReads = std::string(kSetpriv) + " --reuid=nobody --regid=nogroup " +
+                                    "--clear-groups test -x " COMRS232_PROGRAM " -a -r " +
+                                    ROBOT_PLUGIN_PATH
+                                    "/generic/libcomrs_operator_robot.so 2>/dev/null";
+    if (drill.asNobody && (::getuid() != 0 || std::system(nobodyReads.c_str()) != 0))
         GTEST_SKIP() << "needs root, setpriv and a build that the user nobody may read";
     LineDrillRig rig(drill.asNobody);
     Program &program = *rig.program;
