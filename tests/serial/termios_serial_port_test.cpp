@@ -10,8 +10,10 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iomanip>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -106,6 +108,9 @@ TEST_F(PseudoTerminalPort, anOpenTakesItsSpeedAndTheLockFileEachCloseOrFailureLe
     }
     EXPECT_TRUE(fs::is_empty(lockDirectory.path())) << "a failed open kept its lock file";
     port.setCommPort(1);
+    std::ofstream(lockFile) << std::setw(10) << ::getppid() << '\n';  // held by a live program
+    EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8013);
+    fs::remove(lockFile);
     port.setSettings("9600,e,7,3");
     EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8011);
     EXPECT_FALSE(port.PortOpen() || watcher.armed());
