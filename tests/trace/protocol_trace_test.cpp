@@ -63,15 +63,9 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
          {"<STX>Z0<ETX>6a  checksum faux (reçu 6a, calculé 6A)",
           "problème affiché : Problème RS232: PB MAUVAIS CHECKSUM"},
          "problème,PB MAUVAIS CHECKSUM"},
-        {"reply cut off",
-         {{150, ack + kStx + "AB"}},
-         {},
-         {"<-  06  <ACK>",
-          "<-  02 41 42  <STX>AB  trame incomplète",
-          "problème affiché : Problème RS232: ABSENCE DE REPONSE"},
-         "problème,ABSENCE DE REPONSE"},
-        {"reply left by a poll",
-         {},
+        // A reply a poll left is given up after its silence; LIRE's own, cut off, at the report.
+        {"replies cut off",
+         {{150, ack + kStx + "CD"}},
          [&](TraceRig &rig) {
              rig.port.deliver(ack + kStx + "AB");
              rig.gesrs.envoicom("WWWW");
@@ -79,7 +73,11 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
              rig.port.deliver(ack + buildFrame("Z0"));
              rig.gesrs.envoicom("WWWW");
          },
-         {"<-  02 41 42  <STX>AB  trame incomplète", "<STX>Z0<ETX>6A  checksum juste"},
+         {"<-  02 41 42  <STX>AB  trame incomplète",
+          "<STX>Z0<ETX>6A  checksum juste",
+          "<-  06  <ACK>",
+          "<-  02 43 44  <STX>CD  trame incomplète",
+          "problème affiché : Problème RS232: ABSENCE DE REPONSE"},
          "problème,ABSENCE DE REPONSE"},
         {"no ACK",
          {{150, "?<" + ack}},
