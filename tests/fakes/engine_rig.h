@@ -58,7 +58,7 @@ struct FakeOperatorView : OperatorView
     {}
     void afficheRecept() override { shown.push_back(traitRS.reponse[0]); }
     void beep() override { ++beeps; }
-    void setProblemVisible(bool visible) override { problemVisible = visible; }
+    void setProblemVisible(bool) override {}
     void setProblemCaption(const std::string &caption) override { captions.push_back(caption); }
     void showSetupFailure(const std::string &text) override { setupBoxes.push_back(text); }
     FailureChoice showExchangeFailure(const std::string &text, const std::string &title) override
@@ -78,7 +78,6 @@ struct FakeOperatorView : OperatorView
     std::deque<FailureChoice> choices;
     std::vector<std::string> shown;     // every reply shown, in order
     std::vector<std::string> captions;  // every problem caption set, in order
-    bool problemVisible = false;
     int beeps = 0;
     std::vector<std::string> setupBoxes;
     std::vector<std::pair<std::string, std::string>> exchangeBoxes;  // text, title

@@ -11,7 +11,7 @@
 #include <vector>
 
 /// The component calls a test can count and make fail.
-enum class PortCall { SetSettings, SetPortOpen, InBufferCount, Input, Output, CommEvent };
+enum class PortCall { SetPortOpen, InBufferCount, Input, Output };
 
 /// SerialComponent for tests. It records property writes in order and the virtual time of each
 /// call, holds a receive buffer the device side fills, and fails on request. A closed
@@ -25,11 +25,7 @@ public:
 
     void setInBufferSize(int size) override { record("InBufferSize", std::to_string(size)); }
     void setCommPort(std::int16_t port) override { record("CommPort", std::to_string(port)); }
-    void setSettings(const std::string &settings) override
-    {
-        enter(PortCall::SetSettings);
-        record("Settings", settings);
-    }
+    void setSettings(const std::string &settings) override { record("Settings", settings); }
     void setRThreshold(int count) override { record("RThreshold", std::to_string(count)); }
     void setSThreshold(int count) override { record("SThreshold", std::to_string(count)); }
     void setInputLen(int count) override { record("InputLen", std::to_string(count)); }
@@ -64,11 +60,7 @@ public:
     }
     int OutBufferCount() const override { return static_cast<int>(m_unsent.size()); }
     void discardOutput() override { m_unsent.clear(); }
-    int CommEvent() override
-    {
-        enter(PortCall::CommEvent);
-        return m_open ? m_commEvent : 0;
-    }
+    int CommEvent() override { return m_open ? m_commEvent : 0; }
     std::uint64_t ReceptionFaults() const override { return m_receptionFaults; }
 
     // The device side. Characters reaching a closed port are lost, as on a real line.
@@ -126,7 +118,7 @@ private:
         m_propertyWrites.push_back(property + "=" + value);
     }
 
-    static constexpr int kCalls = static_cast<int>(PortCall::CommEvent) + 1;
+    static constexpr int kCalls = static_cast<int>(PortCall::Output) + 1;
     VirtualTimeline &m_timeline;
     bool m_open = false;
     int m_commEvent = 0;
