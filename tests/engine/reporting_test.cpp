@@ -48,10 +48,10 @@ TEST(LineEventInAnExchange, isReportedOnlyFromAPassThatFindsNothingWaiting)
 
         rig.gesrs.envoicom("A");
         // A poll in silence then makes one pass and ends quietly, whatever the line event.
-        const std::int64_t passes = rig.events.calls;
+        const std::int64_t passes = rig.pumpCalls;
         rig.poll();
 
-        EXPECT_EQ(rig.events.calls, passes + 1);
+        EXPECT_EQ(rig.pumpCalls, passes + 1);
         EXPECT_EQ(rig.view.captions,
                   replyLate ? Texts{problem(latin1("Erreur de parité"))} : Texts{});
         EXPECT_EQ(rig.view.shown.size(), replyLate ? 0u : 1u);
@@ -80,7 +80,7 @@ TEST(RefusedInstruction, isReportedWhateverTheThrottleAndNothingElseHappens)
 
         EXPECT_EQ(rig.view.captions, (Texts{"earlier", problem(text)}));
         EXPECT_TRUE(rig.port.propertyWrites().empty());
-        EXPECT_EQ(rig.events.calls, 0);
+        EXPECT_EQ(rig.pumpCalls, 0);
         EXPECT_EQ(rig.gesrs.etape_Rs232, 2);
         EXPECT_EQ(rig.gesrs.Car, "x");
     }

@@ -47,7 +47,7 @@ TEST(SettlingWait, holdsTheFirstInstructionUntilSilenceOrTwoToFourSecondsAndTheN
     for (const auto &[clockAtStartMs, silentAtMs, firstFrameMs] : cases) {
         SCOPED_TRACE(clockAtStartMs);
         EngineRig rig(true);
-        rig.clock.offsetMs = clockAtStartMs;
+        rig.clockOffsetMs = clockAtStartMs;
         rig.Timer_car.setInterval(silentAtMs);
         rig.answer(FakeDevice::goodReply("1"), 20);
         rig.answer(FakeDevice::goodReply("2"), 20);

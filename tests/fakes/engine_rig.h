@@ -18,37 +18,6 @@
 
 using Texts = std::vector<std::string>;
 
-/// The wall clock on the virtual timeline; the offset puts virtual time 0 anywhere in a minute.
-struct FakeClock : Clock
-{
-    explicit FakeClock(const VirtualTimeline &timeline)
-        : timeline(timeline)
-    {}
-    int secondOfMinute() const override { return (timeline.now() + offsetMs) / 1000 % 60; }
-
-    const VirtualTimeline &timeline;
-    std::int64_t offsetMs = 0;
-};
-
-/// Each runPending() moves virtual time on by 1 ms and runs what fell due, so a busy wait ends
-/// after a known number of turns. A wait that never ends fails the test instead of hanging it.
-struct FakeEventPump : EventPump
-{
-    explicit FakeEventPump(VirtualTimeline &timeline)
-        : timeline(timeline)
-    {}
-    void runPending() override
-    {
-        ++calls;
-        if (timeline.now() >= 10 * 60 * 1000)
-            throw std::logic_error("virtual time limit passed: a wait never ended");
-        timeline.advance(1);
-    }
-
-    VirtualTimeline &timeline;
-    std::int64_t calls = 0;
-};
-
 /// The operator window as the engine sees it, recording what it is shown; exchange failure
 /// boxes are answered from a script, then with the default button, Retry.
 struct FakeOperatorView : OperatorView
@@ -84,19 +53,32 @@ struct FakeOperatorView : OperatorView
 };
 
 /// The fakes of everything a GesRS needs, on one virtual timeline, with a scripted device on
-/// the port.
-struct EngineFakes
+/// the port. The rig itself is the wall clock and the event pump.
+struct EngineFakes : Clock, EventPump
 {
     VirtualTimeline timeline;
     FakeTimer Time_Wait{timeline};
     FakeTimer Timer_car{timeline};
     FakeTimer Timer_mes{timeline};
-    FakeEventPump events{timeline};
-    FakeClock clock{timeline};
+    EventPump &events = *this;
+    Clock &clock = *this;
+    std::int64_t clockOffsetMs = 0;  // puts virtual time 0 anywhere in a minute
+    std::int64_t pumpCalls = 0;
     FakeSerialPort port{timeline};
     FakeDevice device{port, timeline};
     TraitRS traitRS;
     FakeOperatorView view{traitRS};
+
+    int secondOfMinute() const override { return (timeline.now() + clockOffsetMs) / 1000 % 60; }
+    /// Moves virtual time on by 1 ms and runs what fell due, so a busy wait ends after a known
+    /// number of turns. A wait that never ends fails the test instead of hanging it.
+    void runPending() override
+    {
+        ++pumpCalls;
+        if (timeline.now() >= 10 * 60 * 1000)
+            throw std::logic_error("virtual time limit passed: a wait never ended");
+        timeline.advance(1);
+    }
 
     /// As a finished exchange leaves the line: COM1 open, Timer_car off, nothing to settle.
     void finishedExchange(GesRS &gesrs)
