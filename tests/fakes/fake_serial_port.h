@@ -14,8 +14,8 @@
 enum class PortCall { SetPortOpen, InBufferCount, Input, Output };
 
 /// SerialComponent for tests. It records property writes in order and the virtual time of each
-/// call, holds a receive buffer the device side fills, and fails on request. A closed
-/// port answers 0 to InBufferCount and CommEvent and fails Input and Output with 8018.
+/// call, holds a receive buffer the device side fills, and fails on request. Open or closed, it
+/// behaves the same: no test needs a closed line to refuse anything.
 class FakeSerialPort : public SerialComponent
 {
 public:
@@ -37,39 +37,33 @@ public:
         enter(PortCall::SetPortOpen);
         record("PortOpen", open ? "True" : "False");
         m_open = open;
-        if (!open) {
-            m_rx.clear();
-            m_unsent.clear();
-        }
     }
     int InBufferCount() override
     {
         enter(PortCall::InBufferCount);
-        return m_open ? static_cast<int>(m_rx.size()) : 0;
+        return static_cast<int>(m_rx.size());
     }
     std::string Input() override
     {
-        enter(PortCall::Input, true);
+        enter(PortCall::Input);
         return std::exchange(m_rx, {});
     }
     void Output(const std::string &text) override
     {
-        enter(PortCall::Output, true);
+        enter(PortCall::Output);
         m_unsent += text;
         stallOutput(m_stalled);
     }
     int OutBufferCount() const override { return static_cast<int>(m_unsent.size()); }
     void discardOutput() override { m_unsent.clear(); }
-    int CommEvent() override { return m_open ? m_commEvent : 0; }
+    int CommEvent() override { return m_commEvent; }
     std::uint64_t ReceptionFaults() const override { return m_receptionFaults; }
 
-    // The device side. Characters reaching a closed port are lost, as on a real line.
+    // The device side.
     void deliver(const std::string &bytes)
     {
-        if (m_open) {
-            m_rx += bytes;
-            m_receptionFaults += m_spoiling ? bytes.size() : 0;
-        }
+        m_rx += bytes;
+        m_receptionFaults += m_spoiling ? bytes.size() : 0;
     }
     void setCommEvent(int code) { m_commEvent = code; }
     /// While stalled, the line takes no output: it waits in the component.
@@ -102,7 +96,7 @@ public:
     int calls(PortCall call) const { return static_cast<int>(callTimes(call).size()); }
 
 private:
-    void enter(PortCall call, bool needsOpen = false)
+    void enter(PortCall call)
     {
         const auto index = static_cast<int>(call);
         m_callTimes[index].push_back(m_timeline.now());
@@ -110,8 +104,6 @@ private:
             --times;
             throw CommError(number, "injected failure");
         }
-        if (needsOpen && !m_open)
-            throw CommError(comm_errors::kPortClosed, "closed port");
     }
     void record(const std::string &property, const std::string &value)
     {
