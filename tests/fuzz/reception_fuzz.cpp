@@ -48,7 +48,6 @@ struct InputReader
 {
     const std::uint8_t *at;
     const std::uint8_t *end;
-    bool atEnd() const { return at >= end; }
     std::uint8_t next() { return at < end ? *at++ : 0; }
 };
 
@@ -59,17 +58,16 @@ std::vector<FakeDevice::Piece> piecesFrom(InputReader &input)
 {
     std::vector<FakeDevice::Piece> pieces;
     std::int64_t at = 0;
-    while (!input.atEnd() && pieces.size() < 64) {
+    while (input.at < input.end && pieces.size() < 64) {
         at += input.next() * 8;
         const int length = input.next() % 32;
         const int repeats = 1 + (input.next() == 0xFF ? input.next() : 0);
         std::string bytes;
         for (int i = 0; i < length; ++i)
             bytes += static_cast<char>(input.next());  // seven bits, and the mark
-        std::string piece;
+        pieces.push_back({at, {}});
         for (int i = 0; i < repeats; ++i)
-            piece += bytes;
-        pieces.push_back({at, piece});
+            pieces.back().bytes += bytes;
     }
     return pieces;
 }
@@ -85,19 +83,13 @@ bool shownRepliesWereWholeGoodFrames(const std::string &line,
     std::size_t from = 0;
     for (const std::string &text : shown) {
         const std::string frame = buildFrame(text);
-        bool found = false;
-        for (std::size_t at = line.find(frame, from); at != std::string::npos;
-             at = line.find(frame, at + 1)) {
-            const bool straddles = times[at] + kExchangeReadMs < exchangeEnd &&
-                                   times[at + frame.size() - 1] > exchangeEnd;
-            if (!straddles) {
-                from = at + frame.size();
-                found = true;
-                break;
-            }
-        }
-        if (!found)
+        std::size_t at = line.find(frame, from);
+        while (at != std::string::npos && times[at] + kExchangeReadMs < exchangeEnd &&
+               times[at + frame.size() - 1] > exchangeEnd)  // it straddles the exchange's end
+            at = line.find(frame, at + 1);
+        if (at == std::string::npos)
             return false;
+        from = at + frame.size();
     }
     return true;
 }
@@ -123,8 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 line += bytes;
                 times.insert(times.end(), bytes.size(), rig.timeline.now());
                 std::string read = bytes;
-                std::replace_if(
-                    read.begin(), read.end(), [](char c) { return c & kMarked; }, '?');
+                std::ranges::replace_if(
+                    read, [](char c) { return c & kMarked; }, '?');
                 const bool marked = read != bytes;
                 rig.port.spoilDeliveries(marked);
                 rig.port.setCommEvent(marked ? 1009 : 2);  // a parity error, or characters
