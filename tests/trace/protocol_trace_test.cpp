@@ -181,32 +181,27 @@ TEST(ProtocolTrace, keepsItsNewestLinesWithinBothBoundsWithoutAnyoneListening)
 
 TEST(ExchangeJournal, saysOnceThatItCannotOpenOrWriteAndKeepsWhatItCouldNotWrite)
 {
-    struct Row
-    {
-        const char *path;
-        std::vector<std::string> said;  // after two exchanges, then once closed
-        std::size_t unwritten;
-    };
-    const Row rows[] = {
+    // The path, what is said after two exchanges then once closed, and what stays unwritten.
+    const std::tuple<const char *, std::vector<std::string>, std::size_t> rows[] = {
         {"/nonexistent-comrs232/journal.csv", {"ouverture impossible"}, 0},
         {"/dev/full", {"écriture impossible", "2 échange(s) non enregistré(s), recopiés"}, 2}};
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.path);
+    for (const auto &[path, expected, unwritten] : rows) {
+        SCOPED_TRACE(path);
         std::vector<std::string> said;
         ExchangeJournal journal;
         journal.setComplaint([&said](const std::string &text) { said.push_back(text); });
-        journal.open(row.path);
+        journal.open(path);
         for (const char *instruction : {"A", "B"}) {
             journal.beginExchange(instruction, 1, false);
             journal.noteReply(instruction);
             journal.endExchange();
         }
-        EXPECT_EQ(journal.unwritten(), row.unwritten);
+        EXPECT_EQ(journal.unwritten(), unwritten);
         journal.close();
 
-        ASSERT_EQ(said.size(), row.said.size()) << testing::PrintToString(said);
+        ASSERT_EQ(said.size(), expected.size()) << testing::PrintToString(said);
         for (std::size_t i = 0; i < said.size(); ++i)
-            EXPECT_NE(said[i].find(row.said[i]), std::string::npos) << said[i];
+            EXPECT_NE(said[i].find(expected[i]), std::string::npos) << said[i];
     }
 }
 
