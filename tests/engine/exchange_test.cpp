@@ -30,7 +30,7 @@ TEST(OperatorExchange, givesTheSameOutcomeWhereverTheReplyIsCut)
 
         EXPECT_EQ(rig.port.calls(PortCall::Input), static_cast<int>(ends.size()) + 1);
         EXPECT_EQ(rig.port.written(), buildFrame("V") + kAck);
-        EXPECT_EQ(rig.view.shown, Texts{"OK"});
+        EXPECT_EQ(rig.shown, Texts{"OK"});
         EXPECT_EQ(rig.gesrs.etape_Rs232, 0);
     }
 }
@@ -78,7 +78,7 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReport)
         rig.gesrs.envoicom("A");
 
         // Nothing shown nor confirmed: the fuzzer holds that of every reply.
-        EXPECT_EQ(rig.view.captions, Texts{problem(text)});
+        EXPECT_EQ(rig.captions, Texts{problem(text)});
     }
 }
 
@@ -98,7 +98,7 @@ TEST(OperatorExchange, cutOffInsideTheReplyLeavesNoTailForTheNextPollToShow)
         rig.timeline.advance(2000);
         rig.poll();
 
-        EXPECT_EQ(rig.view.captions,
+        EXPECT_EQ(rig.captions,
                   (Texts{problem("ABSENCE DE REPONSE"), problem("PAS DE RECEPTION STX")}));
 
         // Sent again, cut inside its text, the reply is understood: the poll that meets the cut
@@ -109,7 +109,7 @@ TEST(OperatorExchange, cutOffInsideTheReplyLeavesNoTailForTheNextPollToShow)
         EXPECT_TRUE(rig.Timer_car.enabled());
         rig.port.deliver(whole.substr(3));
         rig.poll();
-        EXPECT_EQ(rig.view.shown, Texts{"HELLO"});  // the tail never, the reply sent again once
+        EXPECT_EQ(rig.shown, Texts{"HELLO"});  // the tail never, the reply sent again once
         EXPECT_EQ(rig.device.acksReceived(), 1);
         EXPECT_FALSE(rig.Timer_car.enabled());
     }
@@ -130,10 +130,10 @@ TEST(Nesting, theInnerCallLeavesTheReplyToTheOneWaitingForItAndNothingIsReported
         rig.gesrs.envoicom(outer);
 
         EXPECT_EQ(rig.device.instructions(), Texts{fresh ? "A" : "V"});
-        EXPECT_EQ(rig.view.shown, Texts{"OK"});
+        EXPECT_EQ(rig.shown, Texts{"OK"});
         EXPECT_EQ(rig.device.acksReceived(), 1);
         EXPECT_EQ(rig.gesrs.Status, 1);
-        EXPECT_TRUE(rig.view.captions.empty());
+        EXPECT_TRUE(rig.captions.empty());
     }
 }
 
@@ -164,7 +164,7 @@ TEST(ExchangeWaits, lookAtTheLineWhenThePostSendWaitEndsThenAllowTheReplyItsSile
 
         // The count is asked once to flush before sending, then by the first reception pass.
         EXPECT_EQ(rig.port.callTimes(PortCall::InBufferCount).at(1), waitMs);
-        EXPECT_EQ(rig.view.shown, answered ? Texts{"OK"} : Texts{});
+        EXPECT_EQ(rig.shown, answered ? Texts{"OK"} : Texts{});
     }
 }
 
@@ -191,7 +191,7 @@ TEST(SettlingWait, holdsTheFirstInstructionUntilSilenceOrTwoToFourSecondsAndTheN
         const std::int64_t secondStart = rig.timeline.now();
         rig.gesrs.envoicom("B");
         EXPECT_EQ(rig.port.callTimes(PortCall::Output).at(6), secondStart);
-        EXPECT_EQ(rig.view.shown, (Texts{"1", "2"}));
+        EXPECT_EQ(rig.shown, (Texts{"1", "2"}));
     }
 }
 

@@ -28,10 +28,10 @@ TEST(LineSetUp, failureShowsItsMessageSendsNothingThenTheNineWritesAreMadeInOrde
 
         rig.gesrs.envoicom("A");
 
-        EXPECT_EQ(rig.view.setupBoxes, Texts{latin1(text)});
+        EXPECT_EQ(rig.setupBoxes, Texts{latin1(text)});
         EXPECT_EQ(rig.port.written(), "");
         EXPECT_FALSE(rig.port.PortOpen());
-        EXPECT_TRUE(rig.view.captions.empty());
+        EXPECT_TRUE(rig.captions.empty());
 
         // Tried again next time; once the line is open a new speed waits for the next set-up.
         rig.answer(FakeDevice::goodReply("OK"));
@@ -41,7 +41,7 @@ TEST(LineSetUp, failureShowsItsMessageSendsNothingThenTheNineWritesAreMadeInOrde
         Texts writes(nine.begin(), nine.end() - 1);  // all but the opening that failed
         writes.insert(writes.end(), nine.begin(), nine.end());
         EXPECT_EQ(rig.port.propertyWrites(), writes);
-        EXPECT_EQ(rig.view.shown, Texts{"OK"});
+        EXPECT_EQ(rig.shown, Texts{"OK"});
     }
 }
 
@@ -54,9 +54,9 @@ TEST(ExchangeFailure, retryRunsTheFailedStepAgainCancelGoesOnAndAPollLeavesItToT
     rig.gesrs.envoicom("V");
 
     const std::pair<std::string, std::string> box{latin1("Erreur d'exécution"), "Erreur   8020"};
-    EXPECT_EQ(rig.view.exchangeBoxes, decltype(rig.view.exchangeBoxes)(3, box));
+    EXPECT_EQ(rig.exchangeBoxes, decltype(rig.exchangeBoxes)(3, box));
     EXPECT_EQ(rig.port.written(), buildFrame("V") + kAck);
-    EXPECT_EQ(rig.view.shown, Texts{"OK"});
+    EXPECT_EQ(rig.shown, Texts{"OK"});
 
     // Cancel goes on with the next step without repeating the failed one.
     const std::int64_t start = rig.timeline.now();
@@ -67,19 +67,19 @@ TEST(ExchangeFailure, retryRunsTheFailedStepAgainCancelGoesOnAndAPollLeavesItToT
         rig.port.failNext(PortCall::Input, 8020);
         rig.port.failNext(PortCall::Output, 8020);
     });
-    rig.view.choices = {OperatorView::FailureChoice::Cancel, OperatorView::FailureChoice::Cancel};
+    rig.choices = {OperatorView::FailureChoice::Cancel, OperatorView::FailureChoice::Cancel};
 
     rig.gesrs.envoicom("A");
 
-    EXPECT_EQ(rig.view.exchangeBoxes.size(), 5u);
+    EXPECT_EQ(rig.exchangeBoxes.size(), 5u);
     EXPECT_EQ(rig.device.acksReceived(), 1);
-    EXPECT_EQ(rig.view.shown, (Texts{"OK", "HELLO"}));
+    EXPECT_EQ(rig.shown, (Texts{"OK", "HELLO"}));
 
     // A poll has no box of its own: its failure is left to the caller.
     rig.port.deliver("\x06");
     rig.port.failNext(PortCall::Input, 8020);
     EXPECT_THROW(rig.poll(), CommError);
-    EXPECT_EQ(rig.view.exchangeBoxes.size(), 5u);
+    EXPECT_EQ(rig.exchangeBoxes.size(), 5u);
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ TEST(Throttle, suppressesAProtocolReportWithinASecondOfAnotherButNeverANoAnswerR
 
     rig.timeline.advance(1000);
     exchangeMs(lowercaseDigits);
-    EXPECT_EQ(rig.view.captions, (Texts{badDigits, noAnswer, noAnswer, badDigits}));
-    EXPECT_EQ(rig.view.beeps, 4);
+    EXPECT_EQ(rig.captions, (Texts{badDigits, noAnswer, noAnswer, badDigits}));
+    EXPECT_EQ(rig.beeps, 4);
 }
 
 TEST(LineEventInAnExchange, isReportedOnlyFromAPassThatFindsNothingWaiting)
@@ -52,9 +52,8 @@ TEST(LineEventInAnExchange, isReportedOnlyFromAPassThatFindsNothingWaiting)
         rig.poll();
 
         EXPECT_EQ(rig.pumpCalls, passes + 1);
-        EXPECT_EQ(rig.view.captions,
-                  replyLate ? Texts{problem(latin1("Erreur de parité"))} : Texts{});
-        EXPECT_EQ(rig.view.shown.size(), replyLate ? 0u : 1u);
+        EXPECT_EQ(rig.captions, replyLate ? Texts{problem(latin1("Erreur de parité"))} : Texts{});
+        EXPECT_EQ(rig.shown.size(), replyLate ? 0u : 1u);
     }
 }
 
@@ -78,7 +77,7 @@ TEST(RefusedInstruction, isReportedWhateverTheThrottleAndNothingElseHappens)
 
         rig.gesrs.envoicom(instruction);
 
-        EXPECT_EQ(rig.view.captions, (Texts{"earlier", problem(text)}));
+        EXPECT_EQ(rig.captions, (Texts{"earlier", problem(text)}));
         EXPECT_EQ(rig.pumpCalls, 0);  // no settling wait, so no line set-up either
         EXPECT_EQ(rig.gesrs.etape_Rs232, 2);
         EXPECT_EQ(rig.gesrs.Car, "x");

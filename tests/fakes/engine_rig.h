@@ -18,13 +18,42 @@
 
 using Texts = std::vector<std::string>;
 
-/// The operator window as the engine sees it, recording what it is shown; exchange failure
-/// boxes are answered from a script, then with the default button, Retry.
-struct FakeOperatorView : OperatorView
+/// The fakes of everything a GesRS needs, on one virtual timeline, with a scripted device on
+/// the port. The rig itself is the wall clock, the event pump and the operator window as the
+/// engine sees it.
+struct EngineFakes : Clock, EventPump, OperatorView
 {
-    explicit FakeOperatorView(const TraitRS &traitRS)
-        : traitRS(traitRS)
-    {}
+    VirtualTimeline timeline;
+    FakeTimer Time_Wait{timeline};
+    FakeTimer Timer_car{timeline};
+    FakeTimer Timer_mes{timeline};
+    EventPump &events = *this;
+    Clock &clock = *this;
+    std::int64_t clockOffsetMs = 0;  // puts virtual time 0 anywhere in a minute
+    std::int64_t pumpCalls = 0;
+    FakeSerialPort port{timeline};
+    FakeDevice device{port, timeline};
+    TraitRS traitRS;
+    // What the window was shown, in order. Exchange failure boxes are answered from `choices`,
+    // then with the default button, Retry.
+    Texts shown;     // every reply
+    Texts captions;  // every problem caption
+    int beeps = 0;
+    Texts setupBoxes;
+    std::vector<std::pair<std::string, std::string>> exchangeBoxes;  // text, title
+    std::deque<FailureChoice> choices;
+
+    int secondOfMinute() const override { return (timeline.now() + clockOffsetMs) / 1000 % 60; }
+    /// Moves virtual time on by 1 ms and runs what fell due, so a busy wait ends after a known
+    /// number of turns. A wait that never ends fails the test instead of hanging it.
+    void runPending() override
+    {
+        ++pumpCalls;
+        if (timeline.now() >= 10 * 60 * 1000)
+            throw std::logic_error("virtual time limit passed: a wait never ended");
+        timeline.advance(1);
+    }
+
     void afficheRecept() override { shown.push_back(traitRS.reponse[0]); }
     void beep() override { ++beeps; }
     void setProblemVisible(bool) override {}
@@ -43,43 +72,6 @@ struct FakeOperatorView : OperatorView
         return choice;
     }
 
-    const TraitRS &traitRS;
-    std::deque<FailureChoice> choices;
-    std::vector<std::string> shown;     // every reply shown, in order
-    std::vector<std::string> captions;  // every problem caption set, in order
-    int beeps = 0;
-    std::vector<std::string> setupBoxes;
-    std::vector<std::pair<std::string, std::string>> exchangeBoxes;  // text, title
-};
-
-/// The fakes of everything a GesRS needs, on one virtual timeline, with a scripted device on
-/// the port. The rig itself is the wall clock and the event pump.
-struct EngineFakes : Clock, EventPump
-{
-    VirtualTimeline timeline;
-    FakeTimer Time_Wait{timeline};
-    FakeTimer Timer_car{timeline};
-    FakeTimer Timer_mes{timeline};
-    EventPump &events = *this;
-    Clock &clock = *this;
-    std::int64_t clockOffsetMs = 0;  // puts virtual time 0 anywhere in a minute
-    std::int64_t pumpCalls = 0;
-    FakeSerialPort port{timeline};
-    FakeDevice device{port, timeline};
-    TraitRS traitRS;
-    FakeOperatorView view{traitRS};
-
-    int secondOfMinute() const override { return (timeline.now() + clockOffsetMs) / 1000 % 60; }
-    /// Moves virtual time on by 1 ms and runs what fell due, so a busy wait ends after a known
-    /// number of turns. A wait that never ends fails the test instead of hanging it.
-    void runPending() override
-    {
-        ++pumpCalls;
-        if (timeline.now() >= 10 * 60 * 1000)
-            throw std::logic_error("virtual time limit passed: a wait never ended");
-        timeline.advance(1);
-    }
-
     /// As a finished exchange leaves the line: COM1 open, Timer_car off, nothing to settle.
     void finishedExchange(GesRS &gesrs)
     {
@@ -92,7 +84,8 @@ struct EngineFakes : Clock, EventPump
 /// A GesRS on the fakes.
 struct EngineRig : EngineFakes
 {
-    GesRS gesrs{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, view}, traitRS};
+    GesRS gesrs{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, *this},
+                traitRS};
 
     /// Fresh, as the program starts: COM1 at 1200 baud, line closed, Timer_car stuck on.
     /// Otherwise as a finished exchange leaves it.

@@ -154,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         rig.poll();  // cannot fail: the fake port fails only when told to
     }
 
-    const std::vector<std::string> shown = rig.view.shown;
+    const std::vector<std::string> shown = rig.shown;
     const auto acks = std::ranges::count(rig.port.written(), kAck);
     require(static_cast<std::size_t>(acks) == shown.size(), "an ACK without a reply shown");
     require(shownRepliesWereWholeGoodFrames(line, times, shown, exchangeEnd),
@@ -167,7 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     };
     rig.port.spoilDeliveries(false);
     rig.gesrs.envoicom("Z");
-    require(rig.view.shown.size() == shown.size() + 1 && rig.view.shown.back() == "OK",
+    require(rig.shown.size() == shown.size() + 1 && rig.shown.back() == "OK",
             "a good reply after the trouble was not shown");
     // Besides the ACKs, exactly the frames of the instruction (a poll sends none) and of "Z", as
     // the frame builder makes them (its digits are pinned by the frame table of the engine's

@@ -14,7 +14,7 @@ namespace {
 struct TraceRig : EngineFakes, TraceSink
 {
     TraceTap tap{
-        GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, view},
+        GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, *this},
         traitRS,
         [this] { return timeline.now(); },
         [] { return std::chrono::system_clock::time_point(std::chrono::milliseconds(1234)); }};
@@ -90,7 +90,7 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
          {},
          [](TraceRig &rig) {
              rig.port.failNext(PortCall::Output, comm_errors::kDeviceLost);
-             rig.view.choices.push_back(OperatorView::FailureChoice::Cancel);
+             rig.choices.push_back(OperatorView::FailureChoice::Cancel);
          },
          {"==  échec du port : erreur 8020 (injected failure)",
           "boîte « Erreur 8020 » : Erreur d'exécution, choix Annuler",
