@@ -11,7 +11,8 @@
 
 namespace {
 
-struct TraceRig : EngineFakes, TraceSink
+/// The lines are read from those the trace keeps, as a window opened later shows them.
+struct TraceRig : EngineFakes
 {
     TraceTap tap{
         GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, *this},
@@ -19,15 +20,12 @@ struct TraceRig : EngineFakes, TraceSink
         [this] { return timeline.now(); },
         [] { return std::chrono::system_clock::time_point(std::chrono::milliseconds(1234)); }};
     GesRS gesrs{tap.platform(), traitRS};
-    std::vector<std::string> lines;
 
     TraceRig()
     {
         finishedExchange(gesrs);
         gesrs.Select_Vitesse_9600 = true;
-        tap.trace().addSink(*this);
     }
-    void traceLine(const std::string &line) override { lines.push_back(line); }
 };
 
 struct Case
@@ -144,17 +142,18 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
                   "1970-01-01T01:30:01.234+01:30,COM1,\"/dev/serial,1\",9600,LIRE," +
                       c.journalOutcome + "\r\n");
 
+        const std::vector<std::string> lines = rig.tap.trace().keptLines();
         if (c.linesInOrder.front().front() == ' ') {  // whole lines: nothing else is traced
-            EXPECT_EQ(rig.lines.size(), c.linesInOrder.size());
+            EXPECT_EQ(lines.size(), c.linesInOrder.size());
         }
-        auto line = rig.lines.begin();
+        auto line = lines.begin();
         for (const std::string &expected : c.linesInOrder) {
-            line = std::find_if(line, rig.lines.end(), [&](const std::string &l) {
+            line = std::find_if(line, lines.end(), [&](const std::string &l) {
                 return expected.front() == ' ' ? l == expected
                                                : l.find(expected) != std::string::npos;
             });
-            ASSERT_NE(line, rig.lines.end()) << "no line with " << expected << " in order in\n"
-                                             << ::testing::PrintToString(rig.lines);
+            ASSERT_NE(line, lines.end()) << "no line with " << expected << " in order in\n"
+                                         << ::testing::PrintToString(lines);
             ++line;
         }
     }
