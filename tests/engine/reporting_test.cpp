@@ -43,8 +43,8 @@ TEST(LineEventInAnExchange, isReportedOnlyFromAPassThatFindsNothingWaiting)
     for (const bool replyLate : {true, false}) {
         SCOPED_TRACE(replyLate);
         EngineRig rig;
-        rig.port.setCommEvent(1009);
         rig.answer(FakeDevice::goodReply("OK"), replyLate ? 450 : 50);
+        rig.timeline.at(60, [&rig] { rig.port.setCommEvent(1009); });  // after the early reply
 
         rig.gesrs.envoicom("A");
         // A poll in silence then makes one pass and ends quietly, whatever the line event.

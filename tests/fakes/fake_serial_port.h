@@ -4,6 +4,7 @@
 #include "serial_component.h"
 #include "virtual_timeline.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string>
@@ -59,11 +60,17 @@ public:
     int CommEvent() override { return m_commEvent; }
     std::uint64_t ReceptionFaults() const override { return m_receptionFaults; }
 
-    // The device side.
-    void deliver(const std::string &bytes)
+    // The device side. A byte with the high bit set arrives marked bad, as the driver leaves a
+    // parity error: it reads as '?', counts as a reception fault, and the line event says
+    // parity; otherwise the event says characters came.
+    void deliver(std::string bytes)
     {
+        const auto marked = std::ranges::count_if(bytes, [](char c) { return c & 0x80; });
+        std::ranges::replace_if(
+            bytes, [](char c) { return c & 0x80; }, '?');
+        m_receptionFaults += static_cast<std::uint64_t>(marked);
+        m_commEvent = marked > 0 ? 1009 : 2;
         m_rx += bytes;
-        m_receptionFaults += m_spoiling ? bytes.size() : 0;
     }
     void setCommEvent(int code) { m_commEvent = code; }
     /// While stalled, the line takes no output: it waits in the component.
@@ -75,8 +82,6 @@ public:
         if (onOutput && !taken.empty())
             onOutput(taken);
     }
-    /// Characters delivered from now on count as spoiled, as a parity error would leave them.
-    void spoilDeliveries(bool on = true) { m_spoiling = on; }
     std::function<void(const std::string &)> onOutput;  // called with each Output
 
     /// The next `times` calls of `call` throw CommError(number), before any effect.
@@ -114,7 +119,6 @@ private:
     VirtualTimeline &m_timeline;
     bool m_open = false;
     int m_commEvent = 0;
-    bool m_spoiling = false;
     bool m_stalled = false;
     std::uint64_t m_receptionFaults = 0;
     std::string m_rx;

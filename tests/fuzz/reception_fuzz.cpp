@@ -28,7 +28,6 @@ namespace {
 // The engine drops a reply text that reaches this length: checked exactly, and reachable (see
 // the corpus's flood inside a reply), so that a looser bound shows.
 constexpr std::size_t kReplyBound = 64 * 1024;
-constexpr char kMarked = '\x80';  // in the input and in the arrivals: the driver marked it bad
 // The exchange reads the line every millisecond: a byte that arrived this much before its end
 // was surely read by it.
 constexpr std::int64_t kExchangeReadMs = 2;
@@ -113,13 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             rig.timeline.at(from + piece.afterMs, [&, bytes = piece.bytes] {
                 line += bytes;
                 times.insert(times.end(), bytes.size(), rig.timeline.now());
-                std::string read = bytes;
-                std::ranges::replace_if(
-                    read, [](char c) { return c & kMarked; }, '?');
-                const bool marked = read != bytes;
-                rig.port.spoilDeliveries(marked);
-                rig.port.setCommEvent(marked ? 1009 : 2);  // a parity error, or characters
-                rig.port.deliver(read);
+                rig.port.deliver(bytes);  // the marked ones read as '?', the event parity
             });
         }
     };
@@ -165,7 +158,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (bytes.find(kEtx) != std::string::npos)
             rig.timeline.after(20, [&] { rig.port.deliver(FakeDevice::goodReply("OK")); });
     };
-    rig.port.spoilDeliveries(false);
     rig.gesrs.envoicom("Z");
     require(rig.shown.size() == shown.size() + 1 && rig.shown.back() == "OK",
             "a good reply after the trouble was not shown");
