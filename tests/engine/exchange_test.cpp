@@ -53,10 +53,7 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReport)
         // the reply (its '?' a real one) and replaces the line event.
         {latin1("Erreur de parité"), {{50, "\x06" + FakeDevice::replyFrame("\xBF\xBFZ0", "6A")}}},
         {latin1("Erreur de parité"),
-         {{50, "\x06\x02Z\xBF"},
-          {401,
-           "?0\x03"
-           "6A"}}},
+         {{50, "\x06\x02Z\xBF"}, {401, std::string("?0") + kEtx + "6A"}}},
         // A frame the line never takes, the device not reading.
         {"Tampon de transmission plein", {}}};
     for (const auto &[text, answer] : cases) {
@@ -143,8 +140,7 @@ TEST(ExchangeWaits, lookAtTheLineWhenThePostSendWaitEndsThenAllowTheReplyItsSile
         {"A12", false, 400, 400, true}, {"A12", false, 400, 600, false}};
     // clang-format on
     for (const auto &[instruction, at9600, waitMs, restAfterAckMs, answered] : cases) {
-        SCOPED_TRACE(instruction + (at9600 ? " at 9600 " : " at 1200 ") +
-                     std::to_string(restAfterAckMs));
+        SCOPED_TRACE(instruction + (at9600 ? " 9600 " : " 1200 ") + std::to_string(restAfterAckMs));
         EngineRig rig;
         rig.gesrs.Select_Vitesse_9600 = at9600;
         const std::string reply = FakeDevice::goodReply("OK");

@@ -58,11 +58,10 @@ TEST(ExchangeFailure, retryRunsTheFailedStepAgainCancelGoesOnAndAPollLeavesItToT
     EXPECT_EQ(rig.port.written(), buildFrame("V") + kAck);
 
     // Cancel goes on with the next step without repeating the failed one.
-    const std::int64_t start = rig.timeline.now();
     rig.device.answerNext({{50, "\x06\x02HE"}, {700, FakeDevice::goodReply("HELLO").substr(4)}});
     // The second piece's first read fails, its characters waiting for the next pass; then the
     // write of the ACK fails.
-    rig.timeline.at(start + 650, [&] {
+    rig.timeline.after(650, [&] {
         rig.port.failNext(PortCall::Input, 8020);
         rig.port.failNext(PortCall::Output, 8020);
     });

@@ -63,9 +63,7 @@ TEST(RefusedInstruction, isReportedWhateverTheThrottleAndNothingElseHappens)
     EXPECT_EQ(instructionRefusal(std::string(508, 'A')), "");
     const std::pair<std::string, std::string> cases[] = {
         {latin1("réglé"), "CARACTERE NON TRANSMISSIBLE"},
-        {"A\x03"
-         "B",
-         "CARACTERE NON TRANSMISSIBLE"},
+        {"A\x03Z", "CARACTERE NON TRANSMISSIBLE"},
         {"\x7F", "CARACTERE NON TRANSMISSIBLE"},
         {std::string(509, 'A'), "Tampon de transmission plein"}};
     for (const auto &[instruction, text] : cases) {
