@@ -41,35 +41,6 @@ void require(bool holds, const char *what)
     }
 }
 
-/// Reads the input from the front; past its end, zeros.
-struct InputReader
-{
-    const std::uint8_t *at;
-    const std::uint8_t *end;
-    std::uint8_t next() { return at < end ? *at++ : 0; }
-};
-
-/// The line as the fuzzer plays it: pieces, each after a delay of 0 to 2 s from the one before,
-/// its bytes repeated up to 256 times (a flood needs no long input). A byte with the high bit set
-/// arrives marked bad, as the driver's PARMRK marking leaves a parity error: read as '?'.
-std::vector<FakeDevice::Piece> piecesFrom(InputReader &input)
-{
-    std::vector<FakeDevice::Piece> pieces;
-    std::int64_t at = 0;
-    while (input.at < input.end && pieces.size() < 64) {
-        at += input.next() * 8;
-        const int length = input.next() % 32;
-        const int repeats = 1 + (input.next() == 0xFF ? input.next() : 0);
-        std::string bytes;
-        for (int i = 0; i < length; ++i)
-            bytes += static_cast<char>(input.next());  // seven bits, and the mark
-        pieces.push_back({at, {}});
-        for (int i = 0; i < repeats; ++i)
-            pieces.back().bytes += bytes;
-    }
-    return pieces;
-}
-
 /// Whether `shown` can be matched, in order, to whole good frames of the bytes that arrived on
 /// the line at the given times, each used once, none of them begun inside the operator exchange
 /// that ended at `exchangeEnd` and finished after it.
@@ -96,12 +67,29 @@ bool shownRepliesWereWholeGoodFrames(const std::string &line,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    InputReader input{data, data + size};
-    const std::uint8_t mode = input.next();
+    // The input, read from the front; past its end, zeros.
+    const std::uint8_t *const end = data + size;
+    const auto next = [&]() -> int { return data < end ? *data++ : 0; };
+    const int mode = next();
     const bool exchange = (mode & 1) == 0;  // else polls only
     std::string instruction;
-    for (int length = input.next() % 6; length > 0; --length)
-        instruction += static_cast<char>(0x20 + input.next() % 0x5F);
+    for (int length = next() % 6; length > 0; --length)
+        instruction += static_cast<char>(0x20 + next() % 0x5F);
+    // The line as the fuzzer plays it: pieces, each after a delay of 0 to 2 s from the one
+    // before, its bytes repeated up to 256 times (a flood needs no long input). A byte with the
+    // high bit set arrives marked bad, as the driver's PARMRK marking leaves a parity error.
+    std::vector<FakeDevice::Piece> pieces;
+    for (std::int64_t at = 0; data < end && pieces.size() < 64;) {
+        at += next() * 8;
+        const int length = next() % 32;
+        const int repeats = 1 + (next() == 0xFF ? next() : 0);
+        std::string bytes;
+        for (int i = 0; i < length; ++i)
+            bytes += static_cast<char>(next());  // seven bits, and the mark
+        pieces.push_back({at, {}});
+        for (int i = 0; i < repeats; ++i)
+            pieces.back().bytes += bytes;
+    }
 
     EngineRig rig;
     rig.gesrs.Select_Vitesse_9600 = (mode & 2) != 0;
@@ -116,7 +104,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             });
         }
     };
-    const std::vector<FakeDevice::Piece> pieces = piecesFrom(input);
     const std::int64_t lastArrival = pieces.empty() ? 0 : pieces.back().afterMs;  // in order
 
     // Memory stays bounded whatever arrives: looked at every 10 virtual ms.
