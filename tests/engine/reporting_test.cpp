@@ -1,6 +1,8 @@
-// The problem report, its one-second throttle, line events and refused instructions.
+// The problem report, its one-second throttle, line events and their texts, refused
+// instructions, and the frame.
 #include "engine_rig.h"
 #include "instruction_check.h"
+#include "line_events.h"
 #include "operator_text.h"
 
 #include <gtest/gtest.h>
@@ -20,22 +22,19 @@ TEST(Throttle, suppressesAProtocolReportWithinASecondOfAnotherButNeverANoAnswerR
         return rig.timeline.now() - start;
     };
     exchangeMs(lowercaseDigits);
-    EXPECT_EQ(rig.view.captions, Texts{badDigits});
 
     // The same fault at once is not reported: the exchange waits for a new ACK until silence,
     // which is reported at once, and so is the next silence, however soon.
     EXPECT_EQ(exchangeMs(lowercaseDigits), 400 + 500);
     EXPECT_EQ(exchangeMs(""), 500);
-    EXPECT_EQ(rig.view.captions, (Texts{badDigits, noAnswer, noAnswer}));
 
     // A missing STX, unreported, still ends the exchange at its first pass.
     EXPECT_EQ(exchangeMs("\x06X"), 401);
 
     rig.timeline.advance(1000);
     exchangeMs(lowercaseDigits);
-    EXPECT_EQ(rig.view.captions, (Texts{badDigits, noAnswer, noAnswer, badDigits}));
-    EXPECT_EQ(rig.view.beeps, 4);
-    EXPECT_TRUE(rig.view.problemVisible);
+    EXPECT_EQ(rig.captions, (Texts{badDigits, noAnswer, noAnswer, badDigits}));
+    EXPECT_EQ(rig.beeps, 4);
 }
 
 TEST(LineEventInAnExchange, isReportedOnlyFromAPassThatFindsNothingWaiting)
@@ -44,18 +43,17 @@ TEST(LineEventInAnExchange, isReportedOnlyFromAPassThatFindsNothingWaiting)
     for (const bool replyLate : {true, false}) {
         SCOPED_TRACE(replyLate);
         EngineRig rig;
-        rig.port.setCommEvent(1009);
         rig.answer(FakeDevice::goodReply("OK"), replyLate ? 450 : 50);
+        rig.timeline.at(60, [&rig] { rig.port.setCommEvent(1009); });  // after the early reply
 
         rig.gesrs.envoicom("A");
         // A poll in silence then makes one pass and ends quietly, whatever the line event.
-        const std::int64_t passes = rig.events.calls;
+        const std::int64_t passes = rig.pumpCalls;
         rig.poll();
 
-        EXPECT_EQ(rig.events.calls, passes + 1);
-        EXPECT_EQ(rig.view.captions,
-                  replyLate ? Texts{problem(latin1("Erreur de parité"))} : Texts{});
-        EXPECT_EQ(rig.view.shown.size(), replyLate ? 0u : 1u);
+        EXPECT_EQ(rig.pumpCalls, passes + 1);
+        EXPECT_EQ(rig.captions, replyLate ? Texts{problem(latin1("Erreur de parité"))} : Texts{});
+        EXPECT_EQ(rig.shown.size(), replyLate ? 0u : 1u);
     }
 }
 
@@ -65,9 +63,7 @@ TEST(RefusedInstruction, isReportedWhateverTheThrottleAndNothingElseHappens)
     EXPECT_EQ(instructionRefusal(std::string(508, 'A')), "");
     const std::pair<std::string, std::string> cases[] = {
         {latin1("réglé"), "CARACTERE NON TRANSMISSIBLE"},
-        {"A\x03"
-         "B",
-         "CARACTERE NON TRANSMISSIBLE"},
+        {"A\x03Z", "CARACTERE NON TRANSMISSIBLE"},
         {"\x7F", "CARACTERE NON TRANSMISSIBLE"},
         {std::string(509, 'A'), "Tampon de transmission plein"}};
     for (const auto &[instruction, text] : cases) {
@@ -79,12 +75,52 @@ TEST(RefusedInstruction, isReportedWhateverTheThrottleAndNothingElseHappens)
 
         rig.gesrs.envoicom(instruction);
 
-        EXPECT_EQ(rig.view.captions, (Texts{"earlier", problem(text)}));
-        EXPECT_TRUE(rig.port.propertyWrites().empty());
-        EXPECT_EQ(rig.events.calls, 0);
+        EXPECT_EQ(rig.captions, (Texts{"earlier", problem(text)}));
+        EXPECT_EQ(rig.pumpCalls, 0);  // no settling wait, so no line set-up either
         EXPECT_EQ(rig.gesrs.etape_Rs232, 2);
         EXPECT_EQ(rig.gesrs.Car, "x");
     }
+}
+
+// The frame and the line-event texts, from their tables.
+
+TEST(Frame, isStxTextEtxAndTheTwoUppercaseChecksumDigits)
+{
+    // A sum below 16 keeps its leading zero; a byte above 127 counts with all eight bits.
+    const std::pair<std::string, std::string> examples[] = {
+        {"V", "56"}, {"\\", "5C"}, {"ABC", "40"}, {"", "00"}, {"AK", "0A"}, {"\xE9", "E9"}};
+    for (const auto &[text, digits] : examples)
+        EXPECT_EQ(buildFrame(text), "\x02" + text + "\x03" + digits) << text;
+}
+
+TEST(LineEvents, eachCodeGivesItsExactTextAndTheOthersNoneReadAfreshForEachRow)
+{
+    const std::pair<int, std::string> table[] = {
+        {3, "Changement sur signal (CTS) détecté"},
+        {4, "Changement sur signal (DSR) détecté"},
+        {5, "Changement sur signal  DCD) détecté"},
+        {6, "Sonnerie Détectée"},
+        {7, "Fin de fichier détectée"},
+        {1007, "Délai d'attente sur signal (DCD) expiré"},
+        {1002, "Délai d'attente sur signal (CTS) expiré"},
+        {1011, "Erreur d'extraction de Bloc de contrôle de périphérique (DCB)"},
+        {1003, "Délai d'attente sur signal (DSR) expiré"},
+        {1004, "Erreur de trame"},
+        {1006, "Overrun error"},
+        {1008, "Dépassement du tampon de réception"},
+        {1009, "Erreur de parité"},
+        {1010, "Tampon de transmission plein"}};
+    for (const auto &[code, text] : table)
+        EXPECT_EQ(lineEventText([code = code] { return code; }), latin1(text)) << code;
+    // Characters sent and received, a break, nothing and the unknown are silent.
+    for (const int code : {0, 1, 2, 1001, 1005})
+        EXPECT_EQ(lineEventText([code] { return code; }), "") << code;
+    // The event is read afresh for each row, in table order: when it changes between readings,
+    // the second row (DSR) must see the second reading.
+    const int readings[] = {0, 4, 3, 3};
+    int reads = 0;
+    EXPECT_EQ(lineEventText([&] { return readings[reads++]; }),
+              latin1("Changement sur signal (DSR) détecté"));
 }
 
 }  // namespace

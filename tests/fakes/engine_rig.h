@@ -18,47 +18,45 @@
 
 using Texts = std::vector<std::string>;
 
-/// The wall clock on the virtual timeline; the offset puts virtual time 0 anywhere in a minute.
-struct FakeClock : Clock
+/// The fakes of everything a GesRS needs, on one virtual timeline, with a scripted device on
+/// the port. The rig itself is the wall clock, the event pump and the operator window as the
+/// engine sees it.
+struct EngineFakes : Clock, EventPump, OperatorView
 {
-    explicit FakeClock(const VirtualTimeline &timeline)
-        : timeline(timeline)
-    {}
-    int secondOfMinute() const override { return (timeline.now() + offsetMs) / 1000 % 60; }
+    VirtualTimeline timeline;
+    FakeTimer Time_Wait{timeline};
+    FakeTimer Timer_car{timeline};
+    FakeTimer Timer_mes{timeline};
+    EventPump &events = *this;
+    Clock &clock = *this;
+    std::int64_t clockOffsetMs = 0;  // puts virtual time 0 anywhere in a minute
+    std::int64_t pumpCalls = 0;
+    FakeSerialPort port{timeline};
+    FakeDevice device{port, timeline};
+    TraitRS traitRS;
+    // What the window was shown, in order. Exchange failure boxes are answered from `choices`,
+    // then with the default button, Retry.
+    Texts shown;     // every reply
+    Texts captions;  // every problem caption
+    int beeps = 0;
+    Texts setupBoxes;
+    std::vector<std::pair<std::string, std::string>> exchangeBoxes;  // text, title
+    std::deque<FailureChoice> choices;
 
-    const VirtualTimeline &timeline;
-    std::int64_t offsetMs = 0;
-};
-
-/// Each runPending() moves virtual time on by 1 ms and runs what fell due, so a busy wait ends
-/// after a known number of turns. A wait that never ends fails the test instead of hanging it.
-struct FakeEventPump : EventPump
-{
-    explicit FakeEventPump(VirtualTimeline &timeline)
-        : timeline(timeline)
-    {}
+    int secondOfMinute() const override { return (timeline.now() + clockOffsetMs) / 1000 % 60; }
+    /// Moves virtual time on by 1 ms and runs what fell due, so a busy wait ends after a known
+    /// number of turns. A wait that never ends fails the test instead of hanging it.
     void runPending() override
     {
-        ++calls;
+        ++pumpCalls;
         if (timeline.now() >= 10 * 60 * 1000)
             throw std::logic_error("virtual time limit passed: a wait never ended");
         timeline.advance(1);
     }
 
-    VirtualTimeline &timeline;
-    std::int64_t calls = 0;
-};
-
-/// The operator window as the engine sees it, recording what it is shown; exchange failure
-/// boxes are answered from a script, then with the default button, Retry.
-struct FakeOperatorView : OperatorView
-{
-    explicit FakeOperatorView(const TraitRS &traitRS)
-        : traitRS(traitRS)
-    {}
     void afficheRecept() override { shown.push_back(traitRS.reponse[0]); }
     void beep() override { ++beeps; }
-    void setProblemVisible(bool visible) override { problemVisible = visible; }
+    void setProblemVisible(bool) override {}
     void setProblemCaption(const std::string &caption) override { captions.push_back(caption); }
     void showSetupFailure(const std::string &text) override { setupBoxes.push_back(text); }
     FailureChoice showExchangeFailure(const std::string &text, const std::string &title) override
@@ -74,31 +72,6 @@ struct FakeOperatorView : OperatorView
         return choice;
     }
 
-    const TraitRS &traitRS;
-    std::deque<FailureChoice> choices;
-    std::vector<std::string> shown;     // every reply shown, in order
-    std::vector<std::string> captions;  // every problem caption set, in order
-    bool problemVisible = false;
-    int beeps = 0;
-    std::vector<std::string> setupBoxes;
-    std::vector<std::pair<std::string, std::string>> exchangeBoxes;  // text, title
-};
-
-/// The fakes of everything a GesRS needs, on one virtual timeline, with a scripted device on
-/// the port.
-struct EngineFakes
-{
-    VirtualTimeline timeline;
-    FakeTimer Time_Wait{timeline};
-    FakeTimer Timer_car{timeline};
-    FakeTimer Timer_mes{timeline};
-    FakeEventPump events{timeline};
-    FakeClock clock{timeline};
-    FakeSerialPort port{timeline};
-    FakeDevice device{port, timeline};
-    TraitRS traitRS;
-    FakeOperatorView view{traitRS};
-
     /// As a finished exchange leaves the line: COM1 open, Timer_car off, nothing to settle.
     void finishedExchange(GesRS &gesrs)
     {
@@ -111,7 +84,8 @@ struct EngineFakes
 /// A GesRS on the fakes.
 struct EngineRig : EngineFakes
 {
-    GesRS gesrs{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, view}, traitRS};
+    GesRS gesrs{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, *this},
+                traitRS};
 
     /// Fresh, as the program starts: COM1 at 1200 baud, line closed, Timer_car stuck on.
     /// Otherwise as a finished exchange leaves it.

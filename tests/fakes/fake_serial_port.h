@@ -4,6 +4,7 @@
 #include "serial_component.h"
 #include "virtual_timeline.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string>
@@ -11,11 +12,11 @@
 #include <vector>
 
 /// The component calls a test can count and make fail.
-enum class PortCall { SetSettings, SetPortOpen, InBufferCount, Input, Output, CommEvent };
+enum class PortCall { SetPortOpen, InBufferCount, Input, Output };
 
 /// SerialComponent for tests. It records property writes in order and the virtual time of each
-/// call, holds a receive buffer the device side fills, and fails on request. A closed
-/// port answers 0 to InBufferCount and CommEvent and fails Input and Output with 8018.
+/// call, holds a receive buffer the device side fills, and fails on request. Open or closed, it
+/// behaves the same: no test needs a closed line to refuse anything.
 class FakeSerialPort : public SerialComponent
 {
 public:
@@ -25,11 +26,7 @@ public:
 
     void setInBufferSize(int size) override { record("InBufferSize", std::to_string(size)); }
     void setCommPort(std::int16_t port) override { record("CommPort", std::to_string(port)); }
-    void setSettings(const std::string &settings) override
-    {
-        enter(PortCall::SetSettings);
-        record("Settings", settings);
-    }
+    void setSettings(const std::string &settings) override { record("Settings", settings); }
     void setRThreshold(int count) override { record("RThreshold", std::to_string(count)); }
     void setSThreshold(int count) override { record("SThreshold", std::to_string(count)); }
     void setInputLen(int count) override { record("InputLen", std::to_string(count)); }
@@ -41,43 +38,39 @@ public:
         enter(PortCall::SetPortOpen);
         record("PortOpen", open ? "True" : "False");
         m_open = open;
-        if (!open) {
-            m_rx.clear();
-            m_unsent.clear();
-        }
     }
     int InBufferCount() override
     {
         enter(PortCall::InBufferCount);
-        return m_open ? static_cast<int>(m_rx.size()) : 0;
+        return static_cast<int>(m_rx.size());
     }
     std::string Input() override
     {
-        enter(PortCall::Input, true);
+        enter(PortCall::Input);
         return std::exchange(m_rx, {});
     }
     void Output(const std::string &text) override
     {
-        enter(PortCall::Output, true);
+        enter(PortCall::Output);
         m_unsent += text;
         stallOutput(m_stalled);
     }
     int OutBufferCount() const override { return static_cast<int>(m_unsent.size()); }
     void discardOutput() override { m_unsent.clear(); }
-    int CommEvent() override
-    {
-        enter(PortCall::CommEvent);
-        return m_open ? m_commEvent : 0;
-    }
+    int CommEvent() override { return m_commEvent; }
     std::uint64_t ReceptionFaults() const override { return m_receptionFaults; }
 
-    // The device side. Characters reaching a closed port are lost, as on a real line.
-    void deliver(const std::string &bytes)
+    // The device side. A byte with the high bit set arrives marked bad, as the driver leaves a
+    // parity error: it reads as '?', counts as a reception fault, and the line event says
+    // parity; otherwise the event says characters came.
+    void deliver(std::string bytes)
     {
-        if (m_open) {
-            m_rx += bytes;
-            m_receptionFaults += m_spoiling ? bytes.size() : 0;
-        }
+        const auto marked = std::ranges::count_if(bytes, [](char c) { return c & 0x80; });
+        std::ranges::replace_if(
+            bytes, [](char c) { return c & 0x80; }, '?');
+        m_receptionFaults += static_cast<std::uint64_t>(marked);
+        m_commEvent = marked > 0 ? 1009 : 2;
+        m_rx += bytes;
     }
     void setCommEvent(int code) { m_commEvent = code; }
     /// While stalled, the line takes no output: it waits in the component.
@@ -89,8 +82,6 @@ public:
         if (onOutput && !taken.empty())
             onOutput(taken);
     }
-    /// Characters delivered from now on count as spoiled, as a parity error would leave them.
-    void spoilDeliveries(bool on = true) { m_spoiling = on; }
     std::function<void(const std::string &)> onOutput;  // called with each Output
 
     /// The next `times` calls of `call` throw CommError(number), before any effect.
@@ -110,7 +101,7 @@ public:
     int calls(PortCall call) const { return static_cast<int>(callTimes(call).size()); }
 
 private:
-    void enter(PortCall call, bool needsOpen = false)
+    void enter(PortCall call)
     {
         const auto index = static_cast<int>(call);
         m_callTimes[index].push_back(m_timeline.now());
@@ -118,19 +109,16 @@ private:
             --times;
             throw CommError(number, "injected failure");
         }
-        if (needsOpen && !m_open)
-            throw CommError(comm_errors::kPortClosed, "closed port");
     }
     void record(const std::string &property, const std::string &value)
     {
         m_propertyWrites.push_back(property + "=" + value);
     }
 
-    static constexpr int kCalls = static_cast<int>(PortCall::CommEvent) + 1;
+    static constexpr int kCalls = static_cast<int>(PortCall::Output) + 1;
     VirtualTimeline &m_timeline;
     bool m_open = false;
     int m_commEvent = 0;
-    bool m_spoiling = false;
     bool m_stalled = false;
     std::uint64_t m_receptionFaults = 0;
     std::string m_rx;
