@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sys/stat.h>
 
 namespace {
@@ -14,49 +15,37 @@ struct HistoryFile
     QString path = dir.filePath("instructions.conf");
 };
 
-TEST(InstructionHistory, keepsARepeatOnceAndTheNewest200AcrossRuns)
-{
-    HistoryFile file;
-    {
-        InstructionHistory history(file.path);
-        history.record("WWWW");
-        history.record("WWWW");
-        history.record("");
-        for (int i = 0; i < 205; ++i) {
-            history.record(QString("I%1").arg(i));
-            history.record(QString("I%1").arg(i));
-        }
-        history.record("a,b \"c\" = \\d ;e");
-        history.record("WWWW");
-    }
-    const QStringList kept = InstructionHistory(file.path).entries();
-
-    ASSERT_EQ(kept.size(), 200);
-    EXPECT_EQ(kept.front(), "I7");
-    EXPECT_EQ(kept.at(197), "I204");
-    EXPECT_EQ(kept.at(198), "a,b \"c\" = \\d ;e");
-    EXPECT_EQ(kept.back(), "WWWW");
-}
-
-TEST(InstructionHistory, twoWindowsKeepEachOthersEntriesWalkedNewestFirstBackToTheDraft)
+// Two windows on one file: each keeps what the other recorded, a repeat once, the newest 200.
+TEST(InstructionHistory, twoWindowsKeepTheNewest200ARepeatOnceWalkedNewestFirstBackToTheDraft)
 {
     HistoryFile file;
     InstructionHistory first(file.path);
     InstructionHistory second(file.path);
-    first.record("UN");
-    second.record("DEUX");
-    first.record("TROIS");
-    EXPECT_EQ(InstructionHistory(file.path).entries(), (QStringList{"UN", "DEUX", "TROIS"}));
-
-    // Each key, Up or Down, and what the box then holds. The box text is the draft at first.
-    const QString keys = "v^^^^vvvv";
-    const QStringList boxes = {
-        "brouillon", "TROIS", "DEUX", "UN", "UN", "DEUX", "TROIS", "brouillon", "brouillon"};
-    QString box = "brouillon";
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        box = keys[i] == '^' ? second.older(box) : second.newer(box);
-        EXPECT_EQ(box, boxes[i]) << i;
+    first.record("WWWW");
+    first.record("WWWW");
+    first.record("");
+    for (int i = 0; i < 205; ++i) {
+        first.record(QString("I%1").arg(i));
+        first.record(QString("I%1").arg(i));
     }
+    second.record("a,b \"c\" = \\d ;e");
+    first.record("WWWW");
+    const QStringList kept = InstructionHistory(file.path).entries();
+    ASSERT_EQ(kept.size(), 200);
+    EXPECT_EQ(kept.front(), "I7");
+    EXPECT_EQ(kept.mid(197), (QStringList{"I204", "a,b \"c\" = \\d ;e", "WWWW"}));
+
+    // Down first, then Up past the oldest, then Down past the newest: the draft comes back.
+    QStringList expected = {"brouillon"};
+    std::copy(kept.rbegin(), kept.rend(), std::back_inserter(expected));
+    expected << kept.front() << kept.mid(1) << "brouillon"
+             << "brouillon";
+    const QString keys = 'v' + QString(201, '^') + QString(201, 'v');
+    QStringList walked;
+    QString box = "brouillon";
+    for (const QChar key : keys)
+        walked << (box = key == '^' ? second.older(box) : second.newer(box));
+    EXPECT_EQ(walked, expected);
 }
 
 TEST(InstructionHistory, aFileItCannotUseSafelyIsLeftAloneAndTheRunIsRecalledFromMemory)
