@@ -1,5 +1,6 @@
 #include "exchange_journal.h"
 #include "frame.h"
+#include "instruction_history.h"
 #include "window_rig.h"
 
 #include <QFile>
@@ -15,6 +16,8 @@ TEST(Entry, WWWWPollsSilentlyThenEachEnterSendsTheBoxAndOnlyAGoodReplyShows)
     ExchangeJournal journal;
     ASSERT_TRUE(journal.open(dir.filePath("journal.csv").toStdString()));
     rig.window.setExchangeJournal(&journal);
+    InstructionHistory history(dir.filePath("instructions.conf"));
+    rig.window.setInstructionHistory(&history);
     rig.window.RxWin(0)->setText("avant");
     rig.typeAt(50, "WWWW\r");
     std::string writtenMeanwhile = "?";
@@ -32,6 +35,9 @@ TEST(Entry, WWWWPollsSilentlyThenEachEnterSendsTheBoxAndOnlyAGoodReplyShows)
         problemAfterFailure =
             rig.window.Pb_rs->isVisibleTo(&rig.window) ? rig.window.Pb_rs->text() : "";
     });
+    // Refused before reaching the line, so not recalled.
+    rig.timeline.at(7950, [&] { rig.window.TxWin->insert("é"); });
+    rig.typeAt(7960, "\r\b");
     rig.typeAt(8000, "\r");
     rig.typeAt(15000, "\r");
     rig.runUntil(19000);
@@ -51,7 +57,15 @@ TEST(Entry, WWWWPollsSilentlyThenEachEnterSendsTheBoxAndOnlyAGoodReplyShows)
     EXPECT_TRUE(rig.pollTimer.enabled());
     QFile written(dir.filePath("journal.csv"));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll().count("\r\n"), 4);  // the header and the three Enters, no poll
+    EXPECT_EQ(written.readAll().count("\r\n"), 5);  // the header and the four Enters, no poll
+
+    QCoreApplication::processEvents();  // the program's event loop records what went out
+    EXPECT_EQ(history.entries(), (QStringList{"WWWW", "WWWX"}));
+    QTest::keyClick(rig.window.TxWin, Qt::Key_Up);
+    QTest::keyClick(rig.window.TxWin, Qt::Key_Up);
+    EXPECT_EQ(rig.window.TxWin->text(), "WWWW");
+    QTest::keyClick(rig.window.TxWin, Qt::Key_Down);
+    EXPECT_EQ(rig.window.TxWin->text(), "WWWX");
 }
 
 // A first exchange leaves the line open and Timer_car off, so that the next one starts at once.

@@ -1,5 +1,4 @@
 #include "instruction_history.h"
-#include "window_rig.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -73,30 +72,6 @@ TEST(InstructionHistory, aFileItCannotUseSafelyIsLeftAloneAndTheRunIsRecalledFro
         EXPECT_TRUE(troubles[0].startsWith(
             QString::fromUtf8("Rappel des instructions non enregistré : ") + path));
     }
-}
-
-TEST(InstructionHistory, theEntryBoxKeepsWhatWentOutAndRecallsItWithTheArrows)
-{
-    HistoryFile file;
-    InstructionHistory history(file.path);
-    WindowRig rig;
-    rig.window.setInstructionHistory(&history);
-    // An instruction refused before reaching the line is not kept.
-    rig.typeAt(50, "LIRE\r");
-    rig.timeline.at(6000, [&] { rig.window.TxWin->setText(QString::fromUtf8("réglé")); });
-    rig.typeAt(6010, "\r");
-    rig.timeline.at(8000, [&] { rig.window.TxWin->setText("X"); });
-    rig.typeAt(8010, "\r");
-    rig.runUntil(14000);
-    QCoreApplication::processEvents();  // the program's event loop writes them
-    ASSERT_EQ(history.entries(), (QStringList{"LIRE", "X"}));
-
-    QTest::keyClick(rig.window.TxWin, Qt::Key_Up);
-    QTest::keyClick(rig.window.TxWin, Qt::Key_Up);
-    EXPECT_EQ(rig.window.TxWin->text(), "LIRE");
-    QTest::keyClick(rig.window.TxWin, Qt::Key_Down);
-    QTest::keyClick(rig.window.TxWin, Qt::Key_Down);
-    EXPECT_EQ(rig.window.TxWin->text(), "X");
 }
 
 }  // namespace
