@@ -52,7 +52,8 @@ TEST(Entry, WWWWPollsSilentlyEachEnterSendsTheBoxOnceTheExchangeBeforeIsOverOnly
     EXPECT_FALSE(rig.window.TxWin->isUndoAvailable());  // edits must not pile up all day
     EXPECT_EQ(rig.window.TxWin->cursorPosition(), 4);
     EXPECT_TRUE(rig.traitRS.reponse[0].empty());
-    EXPECT_FALSE(rig.window.Pb_rs->isVisibleTo(&rig.window));
+    // A good reply clears the report of the last problem.
+    EXPECT_TRUE(rig.window.Pb_rs->isHidden() && rig.window.Pb_rs->text().isEmpty());
     EXPECT_TRUE(rig.pollTimer.enabled());
     QFile written(dir.filePath("journal.csv"));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
