@@ -8,18 +8,13 @@
 
 namespace {
 
-struct HistoryFile
-{
-    QTemporaryDir dir;
-    QString path = dir.filePath("instructions.conf");
-};
-
 // Two windows on one file: each keeps what the other recorded, a repeat once, the newest 200.
 TEST(InstructionHistory, twoWindowsKeepTheNewest200ARepeatOnceWalkedNewestFirstBackToTheDraft)
 {
-    HistoryFile file;
-    InstructionHistory first(file.path);
-    InstructionHistory second(file.path);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("instructions.conf");
+    InstructionHistory first(path);
+    InstructionHistory second(path);
     first.record("WWWW");
     first.record("WWWW");
     first.record("");
@@ -29,7 +24,7 @@ TEST(InstructionHistory, twoWindowsKeepTheNewest200ARepeatOnceWalkedNewestFirstB
     }
     second.record("a,b \"c\" = \\d ;e");
     first.record("WWWW");
-    const QStringList kept = InstructionHistory(file.path).entries();
+    const QStringList kept = InstructionHistory(path).entries();
     ASSERT_EQ(kept.size(), 200);
     EXPECT_EQ(kept.front(), "I7");
     EXPECT_EQ(kept.mid(197), (QStringList{"I204", "a,b \"c\" = \\d ;e", "WWWW"}));
@@ -49,15 +44,15 @@ TEST(InstructionHistory, twoWindowsKeepTheNewest200ARepeatOnceWalkedNewestFirstB
 
 TEST(InstructionHistory, aFileItCannotUseSafelyIsLeftAloneAndTheRunIsRecalledFromMemory)
 {
-    HistoryFile file;
-    ASSERT_EQ(::mkfifo(QFile::encodeName(file.path).constData(), 0600), 0);
-    QFile large(file.dir.filePath("large"));
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("instructions.conf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile large(dir.filePath("large"));
     ASSERT_TRUE(large.open(QIODevice::WriteOnly) &&
                 large.resize(InstructionHistory::kMaxFileBytes + 1));
     // A FIFO, which would block for ever; a folder that cannot be made (/proc refuses even
     // root), so nothing can be written; a file too large.
-    for (const QString &path :
-         {file.path, QString("/proc/comrs232-none/i.conf"), large.fileName()}) {
+    for (const QString &path : {fifo, QString("/proc/comrs232-none/i.conf"), large.fileName()}) {
         SCOPED_TRACE(path.toStdString());
         InstructionHistory history(path);
         QStringList troubles;
