@@ -30,9 +30,8 @@ TEST(StartUp, argumentTextPresetsPortAndSpeedByExactSubstringsTicksThemAndOpensN
     }
 }
 
-// Whether the options are refused, and what --trace and --timeout-ms do, is
-// seen by running the program: the window's exchange with port options and
-// --trace, the console's sends.
+// Whether the options are refused, and what --trace and --timeout-ms do, is seen by running
+// the program: the window's exchange with port options and --trace, the console's sends.
 TEST(StartUp, portAndConsoleOptionsTakeTheirValuesOutOfTheArgumentText)
 {
     const std::array<std::string, 4> defaults = {
@@ -54,9 +53,9 @@ TEST(StartUp, portAndConsoleOptionsTakeTheirValuesOutOfTheArgumentText)
     const CommandLine fromInput = parseCommandLine({"--send=-", "9600"}, {});
     EXPECT_TRUE(fromInput.instructionsFromInput && fromInput.error.empty());
 
-    // A control character would break the frame; the engine would take "WWWW" for
-    // a poll. An unknown --word is refused even for the window; a stray word only
-    // without it, where the window's free text has no place.
+    // A control character would break the frame; the engine would take "WWWW" for a poll. An
+    // unknown --word is refused even for the window; a stray word only without it, where the
+    // window's free text has no place.
     const std::vector<std::vector<std::string>> mistakes = {{"--send"},
                                                             {"--send", "A", "--timeout-ms", "0"},
                                                             {"--timeout-ms", "5"},

@@ -39,8 +39,7 @@ TEST(Window, opensLaidOutWithFocusInTheEntryBoxAndAMenuChoiceClosesTheLineMovesO
         EXPECT_EQ(widget->geometry(), pixels);  // twips divided by 15
         EXPECT_EQ(widget->property("text").toString(), caption);
         EXPECT_TRUE(widget->isVisibleTo(&window));
-        // Assistive tools find the boxes by name, and read the label's caption as
-        // its name.
+        // Assistive tools find the boxes by name, and read the label's caption as its name.
         EXPECT_EQ(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name) == name,
                   qobject_cast<QLineEdit *>(widget) != nullptr);
     }
@@ -83,8 +82,8 @@ TEST(Window, opensLaidOutWithFocusInTheEntryBoxAndAMenuChoiceClosesTheLineMovesO
                       "COM&3,port4 RS232 COM&4,"
                       "SPEED1 &1200 Bds,SPEED2 &9600 Bds")
                   .split(','));
-    // Each item chosen, and whether the line is open at the time: a choice closes
-    // the line even on the ticked item, and moves only its own mark.
+    // Each item chosen, and whether the line is open at the time: a choice closes the line even
+    // on the ticked item, and moves only its own mark.
     // clang-format off
     const std::pair<const char *, bool> choices[] = {{"port3", true}, {"port4", false},
         {"port4", true}, {"SPEED2", true}, {"SPEED2", true}, {"SPEED1", false}, {"port2", true},
