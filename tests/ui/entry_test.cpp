@@ -39,6 +39,7 @@ TEST(Entry, WWWWPollsSilentlyEachEnterSendsTheBoxOnceTheExchangeBeforeIsOverOnly
     EXPECT_EQ(rig.device.instructions(), (std::vector<std::string>{"WWWX", "WWWX", "WWWX"}));
     EXPECT_EQ(rig.history(), (QStringList{"", "avant", "UN", "DEUX"}));
     EXPECT_FALSE(rig.window.TxWin->isUndoAvailable());  // edits must not pile up all day
+    EXPECT_TRUE(rig.traitRS.reponse[0].empty());
     // A good reply clears the report of the last problem.
     EXPECT_TRUE(rig.window.Pb_rs->isHidden() && rig.window.Pb_rs->text().isEmpty());
     QFile written(dir.filePath("journal.csv"));
