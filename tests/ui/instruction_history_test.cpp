@@ -1,75 +1,58 @@
 #include "instruction_history.h"
-#include "window_rig.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sys/stat.h>
 
 namespace {
 
-struct HistoryFile
+// Two windows on one file: each keeps what the other recorded, a repeat once, the newest 200.
+TEST(InstructionHistory, twoWindowsKeepTheNewest200ARepeatOnceWalkedNewestFirstBackToTheDraft)
 {
     QTemporaryDir dir;
-    QString path = dir.filePath("instructions.conf");
-};
-
-TEST(InstructionHistory, keepsARepeatOnceAndTheNewest200AcrossRuns)
-{
-    HistoryFile file;
-    {
-        InstructionHistory history(file.path);
-        history.record("WWWW");
-        history.record("WWWW");
-        history.record("");
-        for (int i = 0; i < 205; ++i) {
-            history.record(QString("I%1").arg(i));
-            history.record(QString("I%1").arg(i));
-        }
-        history.record("a,b \"c\" = \\d ;e");
-        history.record("WWWW");
+    const QString path = dir.filePath("instructions.conf");
+    InstructionHistory first(path);
+    InstructionHistory second(path);
+    first.record("WWWW");
+    first.record("WWWW");
+    first.record("");
+    for (int i = 0; i < 205; ++i) {
+        first.record(QString("I%1").arg(i));
+        first.record(QString("I%1").arg(i));
     }
-    const QStringList kept = InstructionHistory(file.path).entries();
-
+    second.record("a,b \"c\" = \\d ;e");
+    first.record("WWWW");
+    const QStringList kept = InstructionHistory(path).entries();
     ASSERT_EQ(kept.size(), 200);
     EXPECT_EQ(kept.front(), "I7");
-    EXPECT_EQ(kept.at(197), "I204");
-    EXPECT_EQ(kept.at(198), "a,b \"c\" = \\d ;e");
-    EXPECT_EQ(kept.back(), "WWWW");
-}
+    EXPECT_EQ(kept.mid(197), (QStringList{"I204", "a,b \"c\" = \\d ;e", "WWWW"}));
 
-TEST(InstructionHistory, twoWindowsKeepEachOthersEntriesWalkedNewestFirstBackToTheDraft)
-{
-    HistoryFile file;
-    InstructionHistory first(file.path);
-    InstructionHistory second(file.path);
-    first.record("UN");
-    second.record("DEUX");
-    first.record("TROIS");
-    EXPECT_EQ(InstructionHistory(file.path).entries(), (QStringList{"UN", "DEUX", "TROIS"}));
-
-    // Each key, Up or Down, and what the box then holds. The box text is the draft at first.
-    const QString keys = "v^^^^vvvv";
-    const QStringList boxes = {
-        "brouillon", "TROIS", "DEUX", "UN", "UN", "DEUX", "TROIS", "brouillon", "brouillon"};
+    // Down first, then Up past the oldest, then Down past the newest: the draft comes back.
+    QStringList expected = {"brouillon"};
+    std::copy(kept.rbegin(), kept.rend(), std::back_inserter(expected));
+    expected << kept.front() << kept.mid(1) << "brouillon"
+             << "brouillon";
+    const QString keys = 'v' + QString(201, '^') + QString(201, 'v');
+    QStringList walked;
     QString box = "brouillon";
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        box = keys[i] == '^' ? second.older(box) : second.newer(box);
-        EXPECT_EQ(box, boxes[i]) << i;
-    }
+    for (const QChar key : keys)
+        walked << (box = key == '^' ? second.older(box) : second.newer(box));
+    EXPECT_EQ(walked, expected);
 }
 
 TEST(InstructionHistory, aFileItCannotUseSafelyIsLeftAloneAndTheRunIsRecalledFromMemory)
 {
-    HistoryFile file;
-    ASSERT_EQ(::mkfifo(QFile::encodeName(file.path).constData(), 0600), 0);
-    QFile large(file.dir.filePath("large"));
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("instructions.conf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile large(dir.filePath("large"));
     ASSERT_TRUE(large.open(QIODevice::WriteOnly) &&
                 large.resize(InstructionHistory::kMaxFileBytes + 1));
     // A FIFO, which would block for ever; a folder that cannot be made (/proc refuses even
     // root), so nothing can be written; a file too large.
-    for (const QString &path :
-         {file.path, QString("/proc/comrs232-none/i.conf"), large.fileName()}) {
+    for (const QString &path : {fifo, QString("/proc/comrs232-none/i.conf"), large.fileName()}) {
         SCOPED_TRACE(path.toStdString());
         InstructionHistory history(path);
         QStringList troubles;
@@ -84,30 +67,6 @@ TEST(InstructionHistory, aFileItCannotUseSafelyIsLeftAloneAndTheRunIsRecalledFro
         EXPECT_TRUE(troubles[0].startsWith(
             QString::fromUtf8("Rappel des instructions non enregistré : ") + path));
     }
-}
-
-TEST(InstructionHistory, theEntryBoxKeepsWhatWentOutAndRecallsItWithTheArrows)
-{
-    HistoryFile file;
-    InstructionHistory history(file.path);
-    WindowRig rig;
-    rig.window.setInstructionHistory(&history);
-    // An instruction refused before reaching the line is not kept.
-    rig.typeAt(50, "LIRE\r");
-    rig.timeline.at(6000, [&] { rig.window.TxWin->setText(QString::fromUtf8("réglé")); });
-    rig.typeAt(6010, "\r");
-    rig.timeline.at(8000, [&] { rig.window.TxWin->setText("X"); });
-    rig.typeAt(8010, "\r");
-    rig.runUntil(14000);
-    QCoreApplication::processEvents();  // the program's event loop writes them
-    ASSERT_EQ(history.entries(), (QStringList{"LIRE", "X"}));
-
-    QTest::keyClick(rig.window.TxWin, Qt::Key_Up);
-    QTest::keyClick(rig.window.TxWin, Qt::Key_Up);
-    EXPECT_EQ(rig.window.TxWin->text(), "LIRE");
-    QTest::keyClick(rig.window.TxWin, Qt::Key_Down);
-    QTest::keyClick(rig.window.TxWin, Qt::Key_Down);
-    EXPECT_EQ(rig.window.TxWin->text(), "X");
 }
 
 }  // namespace
