@@ -97,7 +97,7 @@ struct EngineRig : EngineFakes
     }
     void answer(const std::string &bytes, std::int64_t afterMs = 50)
     {
-        device.answerNext(FakeDevice::whole(bytes, afterMs));
+        device.answerNext({{afterMs, bytes}});
     }
     void poll() { gesrs.envoicom("WWWW"); }
 };

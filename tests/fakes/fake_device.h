@@ -30,10 +30,6 @@ public:
     }
 
     void answerNext(Answer answer) { m_answers.push_back(std::move(answer)); }
-    static Answer whole(const std::string &bytes, std::int64_t afterMs)
-    {
-        return {{afterMs, bytes}};
-    }
 
     /// STX, text, ETX and the given digits: no ACK in front.
     static std::string replyFrame(std::string_view text, std::string_view digits)

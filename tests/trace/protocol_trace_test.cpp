@@ -28,22 +28,17 @@ struct TraceRig : EngineFakes
     }
 };
 
-struct Case
-{
-    const char *what;
-    FakeDevice::Answer answer;               // the device's, if any
-    std::function<void(TraceRig &)> before;  // what happens before the operator sends LIRE
-    // Each found in a later line than the one before; one with its time is the whole line.
-    std::vector<std::string> linesInOrder;
-    std::string journalOutcome;  // how the journal's line for LIRE ends
-};
+using Before = std::function<void(TraceRig &)>;  // what happens before the operator sends LIRE
 
 TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
 {
     const std::string ack(1, kAck);
     // A comma and a quote, which the journal must quote.
     const std::string abc = FakeDevice::goodReply("A,\"");
-    const Case cases[] = {
+    // What happens, the device's answer if any, what happens before, the lines each found in a
+    // later line than the one before (one with its time is the whole line), and how the
+    // journal's line for LIRE ends.
+    const std::tuple<const char *, FakeDevice::Answer, Before, Texts, std::string> cases[] = {
         // A reply in pieces is one line when whole, with the pieces' times.
         {"reply in pieces",
          {{150, abc.substr(0, 3)}, {300, abc.substr(3, 1)}, {450, abc.substr(4)}},
@@ -120,15 +115,15 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
     // Local time 1 h 30 ahead of UTC, the wall clock 1.234 s past the epoch.
     ::setenv("TZ", "<+0130>-1:30", 1);
     ::tzset();
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto &[what, answer, before, linesInOrder, journalOutcome] : cases) {
+        SCOPED_TRACE(what);
         TraceRig rig;
         std::filesystem::remove(journalPath);
         rig.tap.journal().setDevicePaths({"/dev/serial,1"});  // a comma: quoted in the journal
         ASSERT_TRUE(rig.tap.journal().open(journalPath));
-        if (c.before)
-            c.before(rig);
-        rig.device.answerNext(c.answer);
+        if (before)
+            before(rig);
+        rig.device.answerNext(answer);
         rig.tap.journal().beginExchange("LIRE", 1, true);
         rig.gesrs.envoicom("LIRE");
         rig.tap.journal().endExchange();
@@ -138,14 +133,14 @@ TEST(ProtocolTrace, namesWhatTheToolMadeOfTheLine)
         EXPECT_EQ(journal.str(),
                   "heure,port,chemin,vitesse,instruction,issue,texte\r\n"
                   "1970-01-01T01:30:01.234+01:30,COM1,\"/dev/serial,1\",9600,LIRE," +
-                      c.journalOutcome + "\r\n");
+                      journalOutcome + "\r\n");
 
         const std::vector<std::string> lines = rig.tap.trace().keptLines();
-        if (c.linesInOrder.front().front() == ' ') {  // whole lines: nothing else is traced
-            EXPECT_EQ(lines.size(), c.linesInOrder.size());
+        if (linesInOrder.front().front() == ' ') {  // whole lines: nothing else is traced
+            EXPECT_EQ(lines.size(), linesInOrder.size());
         }
         auto line = lines.begin();
-        for (const std::string &expected : c.linesInOrder) {
+        for (const std::string &expected : linesInOrder) {
             line = std::find_if(line, lines.end(), [&](const std::string &l) {
                 return expected.front() == ' ' ? l == expected
                                                : l.find(expected) != std::string::npos;

@@ -24,7 +24,7 @@ TEST(Entry, WWWWPollsSilentlyEachEnterSendsTheBoxOnceTheExchangeBeforeIsOverOnly
     rig.typeAt(50, "WWWW\r");
     // Before the first instruction a poll lasts until the next Enter, which goes out at once.
     // The first reply has wrong digits: its text, received whole, must not pass for a reply.
-    rig.device.answerNext(FakeDevice::whole(kAck + FakeDevice::replyFrame("FAUX", "00"), 50));
+    rig.device.answerNext({{50, kAck + FakeDevice::replyFrame("FAUX", "00")}});
     rig.answerNext("UN");
     rig.answerNext("DEUX");
     rig.typeAt(1000, "\bX\r");

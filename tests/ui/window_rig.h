@@ -33,7 +33,7 @@ struct WindowRig : EngineFakes
     }
     void answerNext(std::string_view reply, std::int64_t afterMs = 50)
     {
-        device.answerNext(FakeDevice::whole(FakeDevice::goodReply(reply), afterMs));
+        device.answerNext({{afterMs, FakeDevice::goodReply(reply)}});
     }
     void runUntil(std::int64_t ms) { timeline.advance(ms - timeline.now()); }
     /// The ticked menu items, "port1 SPEED1".
