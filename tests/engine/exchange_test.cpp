@@ -40,7 +40,6 @@ TEST(OperatorExchange, endsEachProtocolFaultWithItsReport)
     auto z0 = [](const char *digits) { return FakeDevice::replyFrame("Z0", digits); };  // 0x6A
     const std::pair<std::string, FakeDevice::Answer> cases[] = {
         {"PB MAUVAIS CHECKSUM", {{50, "\x06" + z0("A6")}}},
-        {"PB MAUVAIS CHECKSUM", {{50, "\x06" + z0("6a")}}},
         {"PAS D'ACK RECU", {{50, z0("6A")}}},
         {"PAS DE RECEPTION STX", {{50, "\x06"}, {600, "X"}}},
         {"ABSENCE DE REPONSE", {}},
