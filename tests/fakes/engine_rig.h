@@ -27,8 +27,6 @@ struct EngineFakes : Clock, EventPump, OperatorView
     FakeTimer Time_Wait{timeline};
     FakeTimer Timer_car{timeline};
     FakeTimer Timer_mes{timeline};
-    EventPump &events = *this;
-    Clock &clock = *this;
     std::int64_t clockOffsetMs = 0;  // puts virtual time 0 anywhere in a minute
     std::int64_t pumpCalls = 0;
     FakeSerialPort port{timeline};
@@ -84,8 +82,7 @@ struct EngineFakes : Clock, EventPump, OperatorView
 /// A GesRS on the fakes.
 struct EngineRig : EngineFakes
 {
-    GesRS gesrs{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, *this},
-                traitRS};
+    GesRS gesrs{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, *this, *this, *this}, traitRS};
 
     /// Fresh, as the program starts: COM1 at 1200 baud, line closed, Timer_car stuck on.
     /// Otherwise as a finished exchange leaves it.

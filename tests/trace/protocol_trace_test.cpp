@@ -15,7 +15,7 @@ namespace {
 struct TraceRig : EngineFakes
 {
     TraceTap tap{
-        GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, *this},
+        GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, *this, *this, *this},
         traitRS,
         [this] { return timeline.now(); },
         [] { return std::chrono::system_clock::time_point(std::chrono::milliseconds(1234)); }};

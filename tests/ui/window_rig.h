@@ -21,7 +21,7 @@ struct WindowRig : EngineFakes
 {
     FakeTimer pollTimer{timeline};
     ComRS232 window{pollTimer, traitRS};
-    GesRS gesrs{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, events, clock, window},
+    GesRS gesrs{GesRSPlatform{port, Time_Wait, Timer_car, Timer_mes, *this, *this, window},
                 traitRS};
 
     WindowRig() { window.attach(gesrs); }
