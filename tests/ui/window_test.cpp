@@ -17,7 +17,7 @@
 
 namespace {
 
-TEST(Window, opensLaidOutWithFocusInTheEntryBoxAndAMenuChoiceClosesTheLineMovesOnlyItsMark)
+TEST(Window, opensLaidOutFocusOnEntryAMenuChoiceClosesTheLineMovesItsMarkCtrlTShowsTheTrace)
 {
     WindowRig rig;
     ComRS232 &window = rig.window;
@@ -104,6 +104,38 @@ TEST(Window, opensLaidOutWithFocusInTheEntryBoxAndAMenuChoiceClosesTheLineMovesO
         EXPECT_EQ(rig.gesrs.Select_Vitesse_9600, speedChosen == 2);
         EXPECT_EQ(rig.marks(), QString("port%1 SPEED%2").arg(portChosen).arg(speedChosen));
     }
+
+    // Ctrl+T and F12 open one trace window on the newest lines from before it, then live, to
+    // copy and save.
+    ProtocolTrace trace([] { return 7; });
+    for (int i = 0; i < TraceWindow::kLineLimit + 4; ++i)
+        trace.event(trace.now(), "ligne " + std::to_string(i));
+    offerTraceWindow(window, trace);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (const auto &[key, modifiers] :
+         {std::pair{Qt::Key_T, Qt::ControlModifier}, std::pair{Qt::Key_F12, Qt::NoModifier}}) {
+        QTest::keyClick(window.TxWin, key, modifiers);
+        const auto windows = window.findChildren<TraceWindow *>();
+        ASSERT_EQ(windows.size(), 1);
+        EXPECT_TRUE(windows.front()->isVisible());
+        windows.front()->close();
+    }
+    auto *traceWindow = window.findChild<TraceWindow *>();
+    trace.event(trace.now(), "réponse affichée : <STX>");
+
+    const QStringList lines = traceWindow->text().split('\n');
+    ASSERT_EQ(lines.size(), TraceWindow::kLineLimit);
+    EXPECT_EQ(lines.front(), "       7 ms  ==  ligne 5");
+    EXPECT_EQ(lines.back(), QString::fromUtf8("       7 ms  ==  réponse affichée : <STX>"));
+
+    // What it keeps is what it copies and saves.
+    QTemporaryDir dir;
+    traceWindow->copyAll();
+    ASSERT_TRUE(traceWindow->saveTo(dir.filePath("trace.txt")));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), lines.join('\n'));
+    QFile saved(dir.filePath("trace.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), lines.join('\n') + '\n');
 }
 
 // Checks the next modal box once it is shown, then answers it with `button`.
@@ -142,43 +174,6 @@ TEST(FailureBoxes, theOperatorReadsThemInFrenchAndTheEngineLearnsTheAnswer)
         EXPECT_EQ(box.textFormat(), Qt::PlainText);
     });
     rig.window.showSetupFailure("");
-}
-
-TEST(TraceWindow, ctrlTAndF12OpenOneWindowOnTheNewestLinesFromBeforeItThenLiveToCopyAndSave)
-{
-    ProtocolTrace trace([] { return 7; });
-    for (int i = 0; i < TraceWindow::kLineLimit + 4; ++i)
-        trace.event(trace.now(), "ligne " + std::to_string(i));
-    WindowRig rig;  // the keys are typed in its entry box
-    offerTraceWindow(rig.window, trace);
-    rig.window.show();
-    QApplication::setActiveWindow(&rig.window);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&rig.window));
-
-    for (const auto &[key, modifiers] :
-         {std::pair{Qt::Key_T, Qt::ControlModifier}, std::pair{Qt::Key_F12, Qt::NoModifier}}) {
-        QTest::keyClick(rig.window.TxWin, key, modifiers);
-        const auto windows = rig.window.findChildren<TraceWindow *>();
-        ASSERT_EQ(windows.size(), 1);
-        EXPECT_TRUE(windows.front()->isVisible());
-        windows.front()->close();
-    }
-    auto *traceWindow = rig.window.findChild<TraceWindow *>();
-    trace.event(trace.now(), "réponse affichée : <STX>");
-
-    const QStringList lines = traceWindow->text().split('\n');
-    ASSERT_EQ(lines.size(), TraceWindow::kLineLimit);
-    EXPECT_EQ(lines.front(), "       7 ms  ==  ligne 5");
-    EXPECT_EQ(lines.back(), QString::fromUtf8("       7 ms  ==  réponse affichée : <STX>"));
-
-    // What it keeps is what it copies and saves.
-    QTemporaryDir dir;
-    traceWindow->copyAll();
-    ASSERT_TRUE(traceWindow->saveTo(dir.filePath("trace.txt")));
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), lines.join('\n'));
-    QFile saved(dir.filePath("trace.txt"));
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(saved.readAll()), lines.join('\n') + '\n');
 }
 
 }  // namespace
