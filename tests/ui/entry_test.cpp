@@ -92,7 +92,7 @@ TEST(Entry, WWWWPollsSilentlyEachEnterSendsTheBoxOnceTheExchangeBeforeIsOverOnly
     EXPECT_GT(rig.port.calls(PortCall::InBufferCount), readsAfterFailure);
 }
 
-TEST(ReplyHistory, eachReplyMovesTheLinesUpWhole)
+TEST(ReplyHistory, eachReplyMovesTheLinesUpWholeInLatin1)
 {
     WindowRig rig;
     rig.window.RxWin(0)->setText("tapé");
@@ -108,10 +108,8 @@ TEST(ReplyHistory, eachReplyMovesTheLinesUpWhole)
         EXPECT_FALSE(rig.gesrs.FlagRS232);
     }
     EXPECT_EQ(rig.history(), (QStringList{"réglé °C\x01", QString(40000, 'L'), "", "E"}));
-}
 
-TEST(EngineText, latin1CrossesBothWaysUnchanged)
-{
+    // Every byte crosses between the engine's text and the window's unchanged, both ways.
     std::string allBytes(256, '\0');
     std::iota(allBytes.begin(), allBytes.end(), '\0');
     EXPECT_EQ(toEngineText(fromEngineText(allBytes)), allBytes);
