@@ -28,7 +28,6 @@ TEST(OperatorExchange, givesTheSameOutcomeWhereverTheReplyIsCut)
 
         rig.gesrs.envoicom("V");
 
-        EXPECT_EQ(rig.port.calls(PortCall::Input), static_cast<int>(ends.size()) + 1);
         EXPECT_EQ(rig.port.written(), buildFrame("V") + kAck);
         EXPECT_EQ(rig.shown, Texts{"OK"});
         EXPECT_EQ(rig.gesrs.etape_Rs232, 0);
