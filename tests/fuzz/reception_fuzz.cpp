@@ -41,28 +41,6 @@ void require(bool holds, const char *what)
     }
 }
 
-/// Whether `shown` can be matched, in order, to whole good frames of the bytes that arrived on
-/// the line at the given times, each used once, none of them begun inside the operator exchange
-/// that ended at `exchangeEnd` and finished after it.
-bool shownRepliesWereWholeGoodFrames(const std::string &line,
-                                     const std::vector<std::int64_t> &times,
-                                     const std::vector<std::string> &shown,
-                                     std::int64_t exchangeEnd)
-{
-    std::size_t from = 0;
-    for (const std::string &text : shown) {
-        const std::string frame = buildFrame(text);
-        std::size_t at = line.find(frame, from);
-        while (at != std::string::npos && times[at] + kExchangeReadMs < exchangeEnd &&
-               times[at + frame.size() - 1] > exchangeEnd)  // it straddles the exchange's end
-            at = line.find(frame, at + 1);
-        if (at == std::string::npos)
-            return false;
-        from = at + frame.size();
-    }
-    return true;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -83,12 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         at += next() * 8;
         const int length = next() % 32;
         const int repeats = 1 + (next() == 0xFF ? next() : 0);
-        std::string bytes;
+        std::string &bytes = pieces.emplace_back(FakeDevice::Piece{at, {}}).bytes;
         for (int i = 0; i < length; ++i)
             bytes += static_cast<char>(next());  // seven bits, and the mark
-        pieces.push_back({at, {}});
-        for (int i = 0; i < repeats; ++i)
-            pieces.back().bytes += bytes;
+        for (int i = 1; i < repeats; ++i)
+            bytes += bytes.substr(0, length);
     }
 
     EngineRig rig;
@@ -134,11 +111,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         rig.poll();  // cannot fail: the fake port fails only when told to
     }
 
+    // Whether `shown` can be matched, in order, to whole good frames of the bytes that arrived on
+    // the line at the given times, each used once, none of them begun inside the operator
+    // exchange and finished after it.
+    const auto wholeGoodFrames = [&](const std::vector<std::string> &shown) {
+        std::size_t from = 0;
+        for (const std::string &text : shown) {
+            const std::string frame = buildFrame(text);
+            std::size_t at = line.find(frame, from);
+            while (at != std::string::npos && times[at] + kExchangeReadMs < exchangeEnd &&
+                   times[at + frame.size() - 1] > exchangeEnd)  // it straddles the exchange's end
+                at = line.find(frame, at + 1);
+            if (at == std::string::npos)
+                return false;
+            from = at + frame.size();
+        }
+        return true;
+    };
     const std::vector<std::string> shown = rig.shown;
     const auto acks = std::ranges::count(rig.port.written(), kAck);
     require(static_cast<std::size_t>(acks) == shown.size(), "an ACK without a reply shown");
-    require(shownRepliesWereWholeGoodFrames(line, times, shown, exchangeEnd),
-            "a reply shown that did not arrive whole and good");
+    require(wholeGoodFrames(shown), "a reply shown that did not arrive whole and good");
 
     // The line works again: a good reply to a new instruction is shown.
     rig.port.onOutput = [&](const std::string &bytes) {
