@@ -93,6 +93,11 @@ const Step nothing = [](LineDrillRig &) {};
 const Step instruct = thenInstruct(nothing);
 const Step plug = [](LineDrillRig &rig) { rig.plugDevice(); };
 const Step unplug = [](LineDrillRig &rig) { rig.device.reset(); };
+const Step regularFile = [](LineDrillRig &rig) { std::ofstream(rig.line) << "pas un terminal\n"; };
+const Step folder = [](LineDrillRig &rig) { fs::create_directory(rig.line); };
+const Step linkToNothing = [](LineDrillRig &rig) {
+    fs::create_symlink(rig.dir / "rien", rig.line);
+};
 const Step holdLine = [](LineDrillRig &rig) {
     rig.held = UniqueFd(::open(rig.device->device().c_str(), O_RDWR | O_NOCTTY));
     ASSERT_EQ(::flock(rig.held.get(), LOCK_EX | LOCK_NB), 0);
@@ -123,9 +128,9 @@ Step vanishAfter(const std::string &instruction, const std::string &text, int co
     };
 }
 
-// A lock file for the line as another program leaves it, where other programs look: in the first
-// lock folder that may be written, named after the device itself.
-Step plantLock(const std::string &content)
+// A lock file for the line as another program leaves it, `content` or else a FIFO, where other
+// programs look: in the first lock folder that may be written, named after the device itself.
+Step plantLock(const std::optional<std::string> &content)
 {
     return thenInstruct([content](LineDrillRig &rig) {
         const fs::path device = fs::canonical(rig.device->device());
@@ -135,7 +140,10 @@ Step plantLock(const std::string &content)
         }
         if (rig.lock.empty())
             GTEST_SKIP() << "no lock folder may be written here";
-        std::ofstream(rig.lock) << content;
+        if (content)
+            std::ofstream(rig.lock) << *content;
+        else
+            ASSERT_EQ(::mkfifo(rig.lock.c_str(), 0644), 0);
     });
 }
 
@@ -215,7 +223,12 @@ INSTANTIATE_TEST_SUITE_P(
             "vanishesWhileIdle", inUse({}), unplug, "Problème RS232: Erreur 8020", plug, "Pb_rs"},
         LineDrill{"heldByAnotherProgram", plug, thenInstruct(holdLine), kBusy, letGo},
         LineDrill{"lockedByARunningProcess", plug, plantLock("         1\n"), kBusy, removeLock},
+        // Reading a FIFO would wait for a writer for ever.
+        LineDrill{"lockFileIsAFifo", plug, plantLock(std::nullopt), kBusy, removeLock},
         LineDrill{"pathMissing", nothing, instruct, kMissing, plug},
+        LineDrill{"pathIsARegularFile", nothing, thenInstruct(regularFile), kMissing, plug},
+        LineDrill{"pathIsAFolder", nothing, thenInstruct(folder), kMissing, plug},
+        LineDrill{"pathIsALinkToNothing", nothing, thenInstruct(linkToNothing), kMissing, plug},
         LineDrill{"permissionDenied", plug, instruct, kDenied, openToAll, "box", true}),
     [](const testing::TestParamInfo<LineDrill> &info) { return info.param.name; });
 

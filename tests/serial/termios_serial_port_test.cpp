@@ -174,6 +174,7 @@ TEST_F(PseudoTerminalPort, charactersComeInUnchangedEachReadOrWriteLeavesItsEven
     EXPECT_EQ(port.InBufferCount() + port.CommEvent(), 0);
     EXPECT_EQ(failureOf([&] { port.Input(); }), 8018);
     EXPECT_EQ(failureOf([&] { port.Output("x"); }), 8018);
+    EXPECT_EQ(failureOf([&] { port.setPortOpen(true); }), 8005);
 }
 
 // A pseudo-terminal has no modem lines: these are played by the test.
