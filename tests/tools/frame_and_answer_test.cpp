@@ -41,12 +41,14 @@ TEST(FrameDecoder, readsTheSameEventsWholeAndByteByByte)
     }
 }
 
-// The other faults' answers are met by the session's scripts, the headless table and the soak.
-TEST(AnswerBuilder, givesLowercaseDigitsALetterAndFloodsInSevenBitsWithoutAnAckFirst)
+TEST(AnswerBuilder, sendsExactlyTheseBytesForEachFault)
 {
     const std::tuple<Fault, std::string, std::string> cases[]{
         {Fault::Lowercase, "\\", "^[\\]5c"},
         {Fault::Lowercase, "OK", "^[OKH]4c"},  // "04" has no letter: one joins the text
+        {Fault::NotStx, "OK", "^?OK]04"},
+        {Fault::Silence, "OK", ""},
+        {Fault::CutOff, "ABCD", "^[AB"},
     };
     std::mt19937 random(1);
     for (const auto &[fault, reply, bytes] : cases) {
