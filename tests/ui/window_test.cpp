@@ -19,6 +19,7 @@ namespace {
 
 TEST(Window, opensLaidOutFocusOnEntryAMenuChoiceClosesTheLineMovesItsMarkCtrlTShowsTheTrace)
 {
+    ProtocolTrace trace([] { return 7; });  // outlives the window, whose trace window listens
     WindowRig rig;
     ComRS232 &window = rig.window;
     const std::tuple<const char *, QRect, const char *> controls[] = {
@@ -107,7 +108,6 @@ TEST(Window, opensLaidOutFocusOnEntryAMenuChoiceClosesTheLineMovesItsMarkCtrlTSh
 
     // Ctrl+T and F12 open one trace window on the newest lines from before it, then live, to
     // copy and save.
-    ProtocolTrace trace([] { return 7; });
     for (int i = 0; i < TraceWindow::kLineLimit + 4; ++i)
         trace.event(trace.now(), "ligne " + std::to_string(i));
     offerTraceWindow(window, trace);
