@@ -25,6 +25,8 @@ exchanges() {
         for fault in $FAULTS; do
             send "$1-$speed-$fault" "$2" $([ $speed = 9600 ] && echo 9600) --send ETAT --send MESURE
             STTY=
+            # The stray bytes come after the program has gone: taken now, not by the next start.
+            if [ "$fault" = unsolicited ]; then drain "$2"; fi
         done
     done
 }
