@@ -79,8 +79,7 @@ TEST(Window, opensLaidOutFocusOnEntryAMenuChoiceClosesTheLineMovesItsMarkCtrlTSh
     for (QAction *item : menus[0]->menu()->actions() + menus[1]->menu()->actions())
         items << item->objectName() + " " + item->text();
     EXPECT_EQ(items,
-              QString("port1 RS232 COM&1,port2 RS232 COM&2,port3 RS232 "
-                      "COM&3,port4 RS232 COM&4,"
+              QString("port1 RS232 COM&1,port2 RS232 COM&2,port3 RS232 COM&3,port4 RS232 COM&4,"
                       "SPEED1 &1200 Bds,SPEED2 &9600 Bds")
                   .split(','));
     // Each item chosen, and whether the line is open at the time: a choice closes the line even
